@@ -1,0 +1,29 @@
+# Warnings are errors in our own code only.
+set(TAVIX_WARNINGS -Wall -Wextra -Wpedantic -Werror)
+
+# tavix_add_library(<folder> SOURCES ... [DEPS ...])
+# Builds the folder as library tavix_<folder> with the alias tavix::<folder>.
+# Headers are included with their folder: #include "xml/UXBaum.h".
+function(tavix_add_library folder)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  set(target tavix_${folder})
+  add_library(${target} STATIC ${ARG_SOURCES})
+  add_library(tavix::${folder} ALIAS ${target})
+  target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>)
+  target_compile_options(${target} PRIVATE ${TAVIX_WARNINGS})
+  if(ARG_DEPS)
+    target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+  endif()
+endfunction()
+
+# tavix_add_test(<name> SOURCES ... DEPS ...)
+# One GoogleTest executable, registered with CTest test by test.
+function(tavix_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${TAVIX_WARNINGS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock)
+  target_compile_definitions(${name} PRIVATE TAVIX_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+endfunction()

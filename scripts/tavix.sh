@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Quick start for a fresh Debian 12 machine: installs what is missing, builds, and then
+#   run  [FILE]  starts the program's main job (FILE: a file to open)
+#   test         runs every test, also the Qt-free ones under the sanitizers
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libpugixml-dev libzip-dev
+)
+
+install_missing() {
+  local missing=() p
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build() {  # build <folder> [cmake options...]
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir"
+}
+
+run_tests() {
+  export QT_QPA_PLATFORM=offscreen
+  build build
+  ctest --test-dir build --output-on-failure -j"$(nproc)"
+  # The file-format and checking libraries once more under the sanitizers.
+  build build-sanitize -DTAVIX_SANITIZE=ON -DTAVIX_BUILD_GUI=OFF -DTAVIX_BUILD_BENCH=OFF
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-sanitize --output-on-failure -j"$(nproc)"
+}
+
+run_program() {
+  build build
+  local file=${1:-tests/data/sample.xml}
+  ./build/bin/tavix-xml "$file"
+}
+
+case "${1:-}" in
+  run)  shift; install_missing; run_program "$@" ;;
+  test) install_missing; run_tests ;;
+  *)    echo "usage: $0 run [FILE] | test" >&2; exit 2 ;;
+esac
