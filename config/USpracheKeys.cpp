@@ -1,0 +1,147 @@
+#include "config/USpracheKeys.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
+    // Shared texts, the message dialog's titles and its button captions.
+    {"Basics", "OK"},
+    {"Basics", "Cancel"},
+    {"Basics", "HelpF1"},
+    {"Basics", "New"},
+    {"Basics", "Default"},
+    {"Basics", "Today"},
+    {"Basics", "Now"},
+    {"Basics", "FileNotFound", 1},  // path
+    {"Basics", "Help"},
+    {"Basics", "Error"},
+    {"Basics", "Warning"},
+    {"Basics", "Information"},
+    {"Basics", "Confirmation"},
+    {"Basics", "Yes"},
+    {"Basics", "No"},
+    {"Basics", "Abort"},
+    {"Basics", "Retry"},
+    {"Basics", "Ignore"},
+    {"Basics", "All"},
+    {"Basics", "NoToAll"},
+    {"Basics", "YesToAll"},
+
+    // Default folder names below the document folder.
+    {"Directories", "DocDirName"},
+    {"Directories", "TemplateDirName"},
+
+    // Formats offered in the field editor, separated by ";".
+    {"Format", "Float"},
+    {"Format", "Time"},
+    {"Format", "Date"},
+
+    // Main window.
+    {"FMHaupt", "LVCol1"},
+    {"FMHaupt", "LVCol2"},
+    {"FMHaupt", "OpenTitle"},
+    {"FMHaupt", "OpenFilter"},
+    {"FMHaupt", "SaveTitle"},
+    {"FMHaupt", "SaveFilter"},
+    {"FMHaupt", "HM1000"},
+    {"FMHaupt", "HM2000"},
+    {"FMHaupt", "HM3000"},
+    {"FMHaupt", "HM4000"},
+    {"FMHaupt", "HM5000"},
+    {"FMHaupt", "A1010"},
+    {"FMHaupt", "A1020"},
+    {"FMHaupt", "A1030"},
+    {"FMHaupt", "A1040"},
+    {"FMHaupt", "A2010"},
+    {"FMHaupt", "A2020"},
+    {"FMHaupt", "A3010"},
+    {"FMHaupt", "A3020"},
+    {"FMHaupt", "A3030"},
+    {"FMHaupt", "A3040"},
+    {"FMHaupt", "A3050"},
+    {"FMHaupt", "A3060"},
+    {"FMHaupt", "A3070"},
+    {"FMHaupt", "A3080"},
+    {"FMHaupt", "A4010"},
+    {"FMHaupt", "A4020"},
+    {"FMHaupt", "A4030"},
+    {"FMHaupt", "A4040"},
+    {"FMHaupt", "A5010"},
+    {"FMHaupt", "A5020"},
+    {"FMHaupt", "A5040"},
+    {"FMHaupt", "A5090"},
+    {"FMHaupt", "FileChangedMsg", 1},       // file name
+    {"FMHaupt", "FileMsg", 2},              // path, the parser's error text
+    {"FMHaupt", "DocTitle"},
+    {"FMHaupt", "WordTemplate"},
+    {"FMHaupt", "QuestionWTemplate"},
+    {"FMHaupt", "TemplateNotFoundMsg", 1},  // .dot file
+    {"FMHaupt", "TextmarkeMsg", 1},         // bookmark name
+    {"FMHaupt", "Document"},
+    {"FMHaupt", "TemplateDir"},
+    {"FMHaupt", "DocDir"},
+    {"FMHaupt", "WordTemplateDir"},
+
+    // Field editor: captions, labels used in messages, messages.
+    {"FMEditor", "Caption"},
+    {"FMEditor", "LAID"},
+    {"FMEditor", "LATyp"},
+    {"FMEditor", "LAMinMax"},
+    {"FMEditor", "LAMaxZ"},
+    {"FMEditor", "LAZeichen"},
+    {"FMEditor", "LAZeilen"},
+    {"FMEditor", "LAAuswahl"},
+    {"FMEditor", "LAFormat"},
+    {"FMEditor", "LAHilfe"},
+    {"FMEditor", "BTText"},
+    {"FMEditor", "BTDatei"},
+    {"FMEditor", "TSFrage"},
+    {"FMEditor", "TSVorgabe"},
+    {"FMEditor", "RGTyp", 0, 7},  // the seven type captions, one per line
+    {"FMEditor", "OpenHelp"},
+    {"FMEditor", "OpenHelpFilter"},
+    {"FMEditor", "MaxChar"},
+    {"FMEditor", "MaxRows"},
+    {"FMEditor", "Minimum"},
+    {"FMEditor", "Maximum"},
+    {"FMEditor", "DefaultLengthError"},
+    {"FMEditor", "DefaultRowsError"},
+    {"FMEditor", "FormatError"},
+    {"FMEditor", "SelectionError"},
+    {"FMEditor", "HelpMsg"},
+    {"FMEditor", "SelectionMsg"},
+    {"FMEditor", "IBetween", 3},           // label, lower bound, upper bound
+    {"FMEditor", "Between", 3},            // label, lower bound, upper bound
+    {"FMEditor", "Invalid", 1},            // label
+    {"FMEditor", "Greater", 2},            // label, bound
+    {"FMEditor", "Smaller", 2},            // label, bound
+    {"FMEditor", "InvalidDateFormat", 1},  // pattern
+    {"FMEditor", "InvalidDate", 3},        // label, pattern, example
+    {"FMEditor", "InvalidTimeFormat", 1},  // pattern
+    {"FMEditor", "InvalidTime", 3},        // label, pattern, example
+
+    // Answer dialogs.
+    {"FMEingabe", "Invalid"},
+    {"FMEingabe", "Greater", 1},  // limit
+    {"FMEingabe", "Smaller", 1},  // limit
+    {"FMDatum", "Greater", 1},
+    {"FMDatum", "Smaller", 1},
+    {"FMZeit", "Greater", 1},
+    {"FMZeit", "Smaller", 1},
+    {"FMListbox", "Select"},
+
+    // Folder chooser, help text dialog, About box.
+    {"FMVerzeichnis", "TitleNew"},
+    {"FMVerzeichnis", "QuestionNew"},
+    {"FMVerzeichnis", "NoSubdir"},
+    {"FMHilfe", "Caption"},
+    {"FMVersion", "LAVersion"},
+});
+
+}  // namespace
+
+std::span<const TSprachSchluessel> SprachSchluessel()
+{
+    return kSchluessel;
+}
