@@ -14,6 +14,9 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"Basics", "Today"},
     {"Basics", "Now"},
     {"Basics", "FileNotFound", 1},  // path
+    {"Basics", "NotRepresentable", 1},  // the characters the file cannot hold
+    {"Basics", "CannotOpen", 1},        // path
+    {"Basics", "NoDialogMsg"},
     {"Basics", "Help"},
     {"Basics", "Error"},
     {"Basics", "Warning"},
@@ -82,6 +85,10 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"FMHaupt", "TemplateDir"},
     {"FMHaupt", "DocDir"},
     {"FMHaupt", "WordTemplateDir"},
+    {"FMHaupt", "FileTooLargeMsg", 1},     // path
+    {"FMHaupt", "FileNotTextMsg", 1},      // path
+    {"FMHaupt", "UnstorableMsg", 2},       // path, element
+    {"FMHaupt", "UnstorableFieldMsg", 3},  // path, element, field ID
 
     // Field editor: captions, labels used in messages, messages.
     {"FMEditor", "Caption"},

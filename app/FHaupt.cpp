@@ -1,0 +1,653 @@
+#include "app/FHaupt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSplitter>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+
+#include "config/UKonfig.h"
+#include "config/USprache.h"
+#include "dialogs/FHilfe.h"
+#include "dialogs/UQtText.h"
+#include "env/UDateien.h"
+
+namespace {
+
+constexpr int kDesignedWidth = 653;
+constexpr int kDesignedHeight = 639;
+constexpr int kDesignedMemoHeight = 124;
+constexpr int kDesignedColumnWidths[] = {200, 300};
+
+std::string Text(const char* key)
+{
+    return GetText("FMHaupt", key);
+}
+
+// Turns "description|mask|description|mask" into Qt's "description (mask);;..." form;
+// several masks of one entry are separated by ";" in both.
+QString QtFilter(const std::string& filter)
+{
+    const QStringList parts = ToQString(filter).split('|');
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString masks = parts[i + 1];
+        masks.replace(';', ' ');
+        const QString description = parts[i];
+        entries << (description.contains('(') ? description + " [" + masks + "]" : description + " (" + masks + ")");
+    }
+    return entries.join(";;");
+}
+
+// A small picture for the tool bar when the desktop's icon theme has none.
+QIcon PaintedIcon(const std::function<void(QPainter&)>& paint)
+{
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    paint(painter);
+    return QIcon(pixmap);
+}
+
+QIcon FieldIcon()
+{
+    return QIcon::fromTheme("document-edit", PaintedIcon([](QPainter& p) {
+        p.setPen(QPen(QColor(60, 60, 60), 1.5));
+        p.setBrush(QColor(255, 255, 255));
+        p.drawRect(3, 6, 18, 12);
+        p.setPen(QPen(QColor(200, 30, 30), 2));
+        p.drawLine(6, 12, 14, 12);
+    }));
+}
+
+QIcon DocumentIcon()
+{
+    return QIcon::fromTheme("x-office-document", PaintedIcon([](QPainter& p) {
+        QPainterPath page;
+        page.moveTo(5, 2);
+        page.lineTo(15, 2);
+        page.lineTo(20, 7);
+        page.lineTo(20, 22);
+        page.lineTo(5, 22);
+        page.closeSubpath();
+        p.setPen(QPen(QColor(60, 60, 60), 1.5));
+        p.setBrush(QColor(255, 255, 255));
+        p.drawPath(page);
+        p.setPen(QPen(QColor(40, 90, 180), 1.5));
+        for (int y = 10; y <= 18; y += 4)
+            p.drawLine(8, y, 17, y);
+    }));
+}
+
+QIcon HelpIcon()
+{
+    return QIcon::fromTheme("help-contents", PaintedIcon([](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(40, 90, 180));
+        p.drawEllipse(2, 2, 20, 20);
+        p.setPen(Qt::white);
+        QFont font = p.font();
+        font.setBold(true);
+        font.setPixelSize(15);
+        p.setFont(font);
+        p.drawText(QRect(2, 2, 20, 20), Qt::AlignCenter, "?");
+    }));
+}
+
+// File names are kept in the file system's own bytes, as the command line gives them.
+std::string NativeFileName(const QString& name)
+{
+    return QFile::encodeName(name).toStdString();
+}
+
+// The real dialogs of a desktop session.
+class TQtSpeicherDialog : public TSpeicherDialog {
+public:
+    explicit TQtSpeicherDialog(QWidget* parent) : parent_(parent) {}
+    bool Execute(const TSpeicherAnfrage& request, std::string& fileName) override
+    {
+        QFileDialog dialog(parent_, ToQString(request.Title), ToQString(request.InitialDir));
+        dialog.setObjectName("SDDatei");
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilters(QtFilter(request.Filter).split(";;"));
+        const QStringList filters = dialog.nameFilters();
+        if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
+            dialog.selectNameFilter(filters[request.FilterIndex - 1]);
+        dialog.setDefaultSuffix(ToQString(request.DefaultExt));
+        dialog.selectFile(ToQString(request.FileName));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return false;
+        fileName = NativeFileName(dialog.selectedFiles().first());
+        return true;
+    }
+
+private:
+    QWidget* parent_;
+};
+
+bool QtOpenDialog(QWidget* parent, const TOeffnenAnfrage& request, std::string& fileName)
+{
+    QFileDialog dialog(parent, ToQString(request.Title), ToQString(request.InitialDir));
+    dialog.setObjectName("ODDatei");
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(QtFilter(request.Filter).split(";;"));
+    dialog.setDefaultSuffix(ToQString(request.DefaultExt));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    fileName = NativeFileName(dialog.selectedFiles().first());
+    return true;
+}
+
+}  // namespace
+
+// ---- Construction and start-up ----------------------------------------------------------
+
+TFMHaupt::TFMHaupt(const std::vector<std::string>& parameters, QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName("FMHaupt");
+    setWindowTitle("Tavix");
+    resize(kDesignedWidth, kDesignedHeight);
+    ownSaveDialog_ = std::make_unique<TQtSpeicherDialog>(this);
+    openDialog_ = [this](const TOeffnenAnfrage& request, std::string& fileName) {
+        return QtOpenDialog(this, request, fileName);
+    };
+    beep_ = [] { QApplication::beep(); };
+
+    BuildActions();
+    BuildLayout();
+    BuildMenus();
+    dokument_.SetBeobachter(this);
+    dokument_.SetSpeicherDialog(ownSaveDialog_.get());
+    FormCreate(parameters);
+}
+
+void TFMHaupt::FormCreate(const std::vector<std::string>& parameters)
+{
+    PrepareFolders([](const std::string& message) { StockMessage(message, TStockIcon::Error); });
+    konf_ = std::make_unique<TKonf>();
+    SetKonf(konf_.get());
+    sprache_ = std::make_unique<TSprache>();
+    SetSprache(sprache_.get());
+    sprache_->Load(konf_->GetLanguage() + ".SPR");
+    ApplyLanguage();
+    RestoreWindowState();
+    if (parameters.size() == 1 && dokument_.LoadFile(parameters.front()))
+        dokument_.SetFileName(dokument_.DocumentDataName(dokument_.FileName()));
+    lv_->setFocus();
+    if (dokument_.RowCount() > 0)
+        SelectRow(0);
+    UpdateActions();
+}
+
+TFMHaupt::~TFMHaupt()
+{
+    // FormDestroy: the placement is kept for the next start.
+    if (konf_) {
+        StoreWindowState();
+        if (Konf() == konf_.get())
+            SetKonf(nullptr);
+        konf_.reset();
+    }
+    if (Sprache() == sprache_.get())
+        SetSprache(nullptr);
+    dokument_.SetBeobachter(nullptr);
+}
+
+QAction* TFMHaupt::MakeAction(const char* name, int tag, const char* category, const char* caption)
+{
+    auto* action = new QAction(QString::fromUtf8(caption), this);
+    action->setObjectName(name);
+    action->setProperty("tag", tag);
+    action->setProperty("category", category);
+    actions_.push_back(action);
+    return action;
+}
+
+void TFMHaupt::BuildActions()
+{
+    acDateiOeffnen_ = MakeAction("ACDateiOeffnen", 1010, "Datei", "Öffnen...");
+    acDateiSpeichern_ = MakeAction("ACDateiSpeichern", 1020, "Datei", "Speichern");
+    acDateiSpeichernUnter_ = MakeAction("ACDateiSpeichernUnter", 1030, "Datei", "Speichern unter...");
+    acBeenden_ = MakeAction("ACBeenden", 1040, "Datei", "Beenden");
+    acBearbeiten_ = MakeAction("ACBearbeiten", 2010, "Bearbeiten", "Eingabefeld...");
+    acDokument_ = MakeAction("ACDokument", 2020, "Bearbeiten", "Dokument...");
+    acVorlageBearbeiten_ = MakeAction("ACVorlageBearbeiten", 3010, "Vorlage", "Vorlagen bearbeiten ermöglichen");
+    acVorlageNeu_ = MakeAction("ACVorlageNeu", 3020, "Vorlage", "Neue Vorlage...");
+    acVorlageSpeichern_ = MakeAction("ACVorlageSpeichern", 3030, "Vorlage", "Speichern als Vorlage...");
+    acVorlageTitel_ = MakeAction("ACVorlageTitel", 3040, "Vorlage", "Titel ändern...");
+    acVorlageWord_ = MakeAction("ACVorlageWord", 3050, "Vorlage", "Word-Vorlage ändern...");
+    acNeuesFeld_ = MakeAction("ACNeuesFeld", 3060, "Vorlage", "Neues Feld");
+    acFeldBearbeiten_ = MakeAction("ACFeldBearbeiten", 3070, "Vorlage", "Feld bearbeiten...");
+    acFeldLoeschen_ = MakeAction("ACFeldLoeschen", 3080, "Vorlage", "Feld löschen");
+    acSprache_ = MakeAction("ACSprache", 4010, "Einstellungen", "Sprache");
+    acWordVerzeichnis_ = MakeAction("ACWordVerzeichnis", 4020, "Einstellungen", "Verzeichnis für Word-Vorlagen");
+    acVorlagenVerzeichnis_ =
+        MakeAction("ACVorlagenVerzeichnis", 4030, "Einstellungen", "Verzeichnis für Vorlagen...");
+    acDokVerzeichnis_ = MakeAction("ACDokVerzeichnis", 4040, "Einstellungen", "Verzeichnis für Dokumentdaten...");
+    acErsteSchritte_ = MakeAction("ACErsteSchritte", 5010, "Hilfe", "Erste Schritte...");
+    acInhaltsverzeichnis_ = MakeAction("ACInhaltsverzeichnis", 5020, "Hilfe", "Inhaltsverzeichnis...");
+    acVersion_ = MakeAction("ACVersion", 5040, "Hilfe", "Info...");
+    acHilfe_ = MakeAction("ACHilfe", 5090, "Hilfe", "Hilfe    F1");
+
+    acVorlageBearbeiten_->setCheckable(true);
+    acDokument_->setShortcut(QKeySequence(Qt::Key_F5));
+    acHilfe_->setShortcut(QKeySequence(Qt::Key_F1));
+    acBearbeiten_->setIcon(FieldIcon());
+    acDokument_->setIcon(DocumentIcon());
+    acHilfe_->setIcon(HelpIcon());
+
+    connect(acDateiOeffnen_, &QAction::triggered, this, [this] { Open(); });
+    connect(acDateiSpeichern_, &QAction::triggered, this, [this] { dokument_.Save(); });
+    connect(acDateiSpeichernUnter_, &QAction::triggered, this, [this] { dokument_.SaveFile(true, false); });
+    connect(acBeenden_, &QAction::triggered, this, [this] { close(); });
+    connect(acBearbeiten_, &QAction::triggered, this, [this] { EditSelectedOrBeep(); });
+    connect(acVorlageBearbeiten_, &QAction::toggled, this, [this] { UpdateActions(); });
+    connect(acVorlageSpeichern_, &QAction::triggered, this, [this] { dokument_.SaveFile(true, true); });
+    connect(acNeuesFeld_, &QAction::triggered, this, [this] { InsertField(); });
+    connect(acFeldBearbeiten_, &QAction::triggered, this, [this] { EditSelectedOrBeep(); });
+    connect(acFeldLoeschen_, &QAction::triggered, this, [this] { DeleteFieldOrBeep(); });
+    // After every command the enabling rules are evaluated again.
+    for (QAction* action : actions_)
+        connect(action, &QAction::triggered, this, [this] { UpdateActions(); });
+}
+
+void TFMHaupt::BuildLayout()
+{
+    auto* pa = new QWidget(this);
+    pa->setObjectName("PA");
+    auto* layout = new QVBoxLayout(pa);
+    layout->setContentsMargins(5, 5, 5, 5);
+    layout->setSpacing(0);
+
+    tb_ = new QToolBar(pa);
+    tb_->setObjectName("TB");
+    tb_->setMovable(false);
+    tb_->setIconSize(QSize(24, 24));
+    tb_->addAction(acBearbeiten_);
+    tb_->addAction(acDokument_);
+    tb_->addAction(acHilfe_);
+    tb_->widgetForAction(acBearbeiten_)->setObjectName("TBFeld");
+    tb_->widgetForAction(acDokument_)->setObjectName("TBDokument");
+    tb_->widgetForAction(acHilfe_)->setObjectName("TBHilfe");
+    layout->addWidget(tb_);
+
+    sp_ = new QSplitter(Qt::Vertical, pa);
+    sp_->setObjectName("SP");
+    sp_->setHandleWidth(5);
+    sp_->setStyleSheet("QSplitter::handle { background-color: rgb(255, 255, 204); }");
+    lv_ = new QTreeWidget(sp_);
+    lv_->setObjectName("LV");
+    lv_->setColumnCount(2);
+    lv_->setHeaderLabels({"Frage", "Eingabe"});
+    lv_->setRootIsDecorated(false);
+    lv_->setUniformRowHeights(true);
+    lv_->setSelectionMode(QAbstractItemView::SingleSelection);
+    lv_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lv_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lv_->setAllColumnsShowFocus(true);
+    lv_->header()->setStretchLastSection(false);
+    lv_->setColumnWidth(0, kDesignedColumnWidths[0]);
+    lv_->setColumnWidth(1, kDesignedColumnWidths[1]);
+    // The selection stays visible when the list does not have the focus.
+    QPalette palette = lv_->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    lv_->setPalette(palette);
+    lv_->installEventFilter(this);
+    lv_->viewport()->installEventFilter(this);
+    connect(lv_, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateActions(); });
+
+    me_ = new QPlainTextEdit(sp_);
+    me_->setObjectName("ME");
+    sp_->addWidget(lv_);
+    sp_->addWidget(me_);
+    sp_->setStretchFactor(0, 1);
+    sp_->setStretchFactor(1, 0);
+    sp_->setSizes({kDesignedHeight - kDesignedMemoHeight, kDesignedMemoHeight});
+    layout->addWidget(sp_, 1);
+    setCentralWidget(pa);
+}
+
+void TFMHaupt::BuildMenus()
+{
+    auto addMenu = [this](const char* name, std::initializer_list<QAction*> items) {
+        QMenu* menu = menuBar()->addMenu(QString());
+        menu->setObjectName(name);
+        for (QAction* item : items) {
+            if (item)
+                menu->addAction(item);
+            else
+                menu->addSeparator();
+        }
+        menus_.push_back(menu);
+    };
+    menuBar()->setObjectName("MM");
+    addMenu("HMDatei", {acDateiOeffnen_, acDateiSpeichern_, acDateiSpeichernUnter_, nullptr, acBeenden_});
+    addMenu("HMBearbeiten", {acBearbeiten_, acDokument_});
+    addMenu("HMVorlagen", {acVorlageBearbeiten_, nullptr, acVorlageNeu_, acVorlageSpeichern_, acVorlageTitel_,
+                           acVorlageWord_, nullptr, acNeuesFeld_, acFeldBearbeiten_, acFeldLoeschen_});
+    addMenu("HMEinstellungen",
+            {acSprache_, nullptr, acWordVerzeichnis_, acVorlagenVerzeichnis_, acDokVerzeichnis_});
+    addMenu("HMHilfe", {acErsteSchritte_, acInhaltsverzeichnis_, nullptr, acVersion_});
+}
+
+void TFMHaupt::ApplyLanguage()
+{
+    lv_->setHeaderLabels({ToQString(Text("LVCol1")), ToQString(Text("LVCol2"))});
+    dokument_.SetNewName(GetText("Basics", "New"));
+    dokument_.ApplyLanguage();
+    static const char* const kMenuKeys[] = {"HM1000", "HM2000", "HM3000", "HM4000", "HM5000"};
+    for (size_t i = 0; i < menus_.size(); ++i)
+        menus_[i]->setTitle(ToQString(Text(kMenuKeys[i])));
+    for (QAction* action : actions_) {
+        const int tag = action->property("tag").toInt();
+        if (tag != 0)
+            action->setText(ToQString(Text(("A" + std::to_string(tag)).c_str())));
+        else
+            action->setText("---" + action->text());
+    }
+}
+
+// ---- Placement ----------------------------------------------------------------------------
+
+void TFMHaupt::RestoreWindowState()
+{
+    const TWindowState window = konf_->ReadWindowState("FMHaupt");
+    if (window.Maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        QRect bounds = geometry();
+        if (window.Left >= 0)
+            bounds.moveLeft(window.Left);
+        if (window.Top >= 0)
+            bounds.moveTop(window.Top);
+        if (window.Width >= 0)
+            bounds.setWidth(window.Width);
+        if (window.Height >= 0)
+            bounds.setHeight(window.Height);
+        setGeometry(bounds);
+    }
+    const TWindowState memo = konf_->ReadWindowState("ME");
+    if (memo.Height >= 0) {
+        const int total = std::max(sp_->height(), geometry().height());
+        sp_->setSizes({std::max(0, total - memo.Height), memo.Height});
+    }
+    const std::vector<std::string> columns = konf_->ReadColumns("LV");
+    for (size_t i = 0; i < columns.size() && static_cast<int>(i) < lv_->columnCount(); ++i) {
+        char* end = nullptr;
+        const long width = std::strtol(columns[i].c_str(), &end, 10);
+        if (!columns[i].empty() && end && *end == '\0' && width >= 0 && width <= 100000)
+            lv_->setColumnWidth(static_cast<int>(i), static_cast<int>(width));
+    }
+}
+
+void TFMHaupt::StoreWindowState()
+{
+    TWindowState state;
+    state.Maximized = isMaximized();
+    const QRect bounds = isMaximized() ? normalGeometry() : geometry();
+    state.Left = bounds.left();
+    state.Top = bounds.top();
+    state.Width = bounds.width();
+    state.Height = bounds.height();
+    konf_->WriteWindowState("FMHaupt", state);
+    state.Height = me_->height();
+    konf_->WriteWindowState("ME", state);
+    std::vector<std::string> widths;
+    for (int i = 0; i < lv_->columnCount(); ++i)
+        widths.push_back(std::to_string(lv_->columnWidth(i)));
+    konf_->WriteColumns("LV", widths);
+}
+
+// ---- Closing --------------------------------------------------------------------------------
+
+bool TFMHaupt::ConfirmDiscard()
+{
+    if (!dokument_.Changed())
+        return true;
+    const std::string question = FormatMsg(Text("FileChangedMsg"), {dokument_.FileName()});
+    switch (MsgDlg(question, TMsgKind::Confirmation, {TMsgButton::Yes, TMsgButton::No, TMsgButton::Cancel})) {
+    case mrYes:
+        return dokument_.Save() == TSaveResult::Saved;
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TFMHaupt::closeEvent(QCloseEvent* event)
+{
+    if (ConfirmDiscard())
+        event->accept();
+    else
+        event->ignore();
+}
+
+// ---- Commands -------------------------------------------------------------------------------
+
+bool TFMHaupt::TemplateEditing() const
+{
+    return acVorlageBearbeiten_->isChecked();
+}
+
+void TFMHaupt::SetSpeicherDialog(TSpeicherDialog* dialog)
+{
+    dokument_.SetSpeicherDialog(dialog ? dialog : ownSaveDialog_.get());
+}
+
+void TFMHaupt::Open()
+{
+    if (!ConfirmDiscard())
+        return;
+    TOeffnenAnfrage request;
+    request.Title = Text("OpenTitle");
+    request.Filter = Text("OpenFilter");
+    request.InitialDir = dokument_.FolderSetting("VerzeichnisDokumente");
+    request.DefaultExt = "XML";
+    std::string fileName;
+    if (!openDialog_ || !openDialog_(request, fileName))
+        return;
+    if (dokument_.LoadFile(fileName) && !TemplateEditing())
+        dokument_.SetFileName(dokument_.DocumentDataName(dokument_.FileName()));
+    if (dokument_.RowCount() > 0)
+        SelectRow(0);
+    UpdateActions();
+}
+
+void TFMHaupt::EditSelected()
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    QTreeWidgetItem* item = lv_->topLevelItem(row);
+    const QRect rect = lv_->visualItemRect(item);
+    const QPoint topLeft = lv_->viewport()->mapToGlobal(rect.topLeft());
+    TScreenPoint position;
+    position.X = topLeft.x() + lv_->columnWidth(0);
+    position.Y = topLeft.y() + std::abs(2 * QFontMetrics(lv_->font()).height());
+    const int width = lv_->columnWidth(1);
+    // The document refreshes the row and marks the change when the edit is confirmed.
+    dokument_.EditRow(row, TemplateEditing(), position, width);
+    UpdateActions();
+}
+
+void TFMHaupt::EditSelectedOrBeep()
+{
+    if (SelectedRow() < 0)
+        Beep();
+    else
+        EditSelected();
+}
+
+void TFMHaupt::InsertField()
+{
+    const int row = dokument_.NewField(SelectedRow());
+    SelectRow(row);
+    UpdateActions();
+}
+
+void TFMHaupt::DeleteField()
+{
+    const int row = SelectedRow();
+    if (row < 0 || !dokument_.DeleteField(row))
+        return;
+    SelectRow(row < dokument_.RowCount() ? row : -1);
+    UpdateActions();
+}
+
+void TFMHaupt::DeleteFieldOrBeep()
+{
+    if (SelectedRow() < 0)
+        Beep();
+    else
+        DeleteField();
+}
+
+void TFMHaupt::Beep()
+{
+    if (beep_)
+        beep_();
+}
+
+void TFMHaupt::LVDblClick()
+{
+    EditSelectedOrBeep();
+}
+
+bool TFMHaupt::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lv_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const auto modifiers = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        if (enter && modifiers == Qt::NoModifier) {
+            EditSelected();
+            return true;
+        }
+    }
+    if (watched == lv_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        LVDblClick();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFMHaupt::Log(const std::string& line)
+{
+    me_->appendPlainText(ToQString(line));
+}
+
+// ---- Enabling rules -----------------------------------------------------------------------
+
+void TFMHaupt::UpdateActions()
+{
+    const bool editing = TemplateEditing();
+    const bool selected = SelectedRow() >= 0;
+    acDateiSpeichern_->setEnabled(!editing && dokument_.Changed());
+    acDateiSpeichernUnter_->setEnabled(!editing);
+    acBearbeiten_->setEnabled(!editing && selected);
+    acDokument_->setEnabled(!editing && dokument_.RowCount() > 0);
+    for (QAction* action : {acVorlageNeu_, acVorlageSpeichern_, acVorlageTitel_, acVorlageWord_, acNeuesFeld_})
+        action->setEnabled(editing);
+    acFeldBearbeiten_->setEnabled(editing && selected);
+    acFeldLoeschen_->setEnabled(editing && selected);
+}
+
+// ---- The list -----------------------------------------------------------------------------
+
+int TFMHaupt::SelectedRow() const
+{
+    const QList<QTreeWidgetItem*> selected = lv_->selectedItems();
+    return selected.isEmpty() ? -1 : lv_->indexOfTopLevelItem(selected.first());
+}
+
+void TFMHaupt::SelectRow(int row)
+{
+    QTreeWidgetItem* item = lv_->topLevelItem(row);
+    if (!item) {
+        lv_->clearSelection();
+        lv_->setCurrentItem(nullptr);
+        return;
+    }
+    lv_->setCurrentItem(item);
+    item->setSelected(true);
+    lv_->scrollToItem(item);
+}
+
+void TFMHaupt::ShowRow(int row)
+{
+    QTreeWidgetItem* item = lv_->topLevelItem(row);
+    if (!item)
+        return;
+    item->setText(0, ToQString(dokument_.QuestionText(row)));
+    item->setText(1, ToQString(dokument_.AnswerText(row)));
+}
+
+void TFMHaupt::FillList()
+{
+    lv_->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(dokument_.RowCount());
+    for (int row = 0; row < dokument_.RowCount(); ++row) {
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, ToQString(dokument_.QuestionText(row)));
+        item->setText(1, ToQString(dokument_.AnswerText(row)));
+        items.append(item);
+    }
+    lv_->addTopLevelItems(items);
+}
+
+void TFMHaupt::RowsReset()
+{
+    // A field's help may name a file beside its template.
+    std::string helpFolder;
+    FolderOf(dokument_.LoadedFrom(), "", helpFolder);
+    SetFieldHelpFolder(helpFolder);
+    FillList();
+    UpdateActions();
+}
+
+void TFMHaupt::RowInserted(int row)
+{
+    lv_->insertTopLevelItem(row, new QTreeWidgetItem);
+    ShowRow(row);
+}
+
+void TFMHaupt::RowRemoved(int row)
+{
+    std::unique_ptr<QTreeWidgetItem> removed(lv_->takeTopLevelItem(row));
+}
+
+void TFMHaupt::RowChanged(int row)
+{
+    ShowRow(row);
+}
+
+void TFMHaupt::TitleChanged()
+{
+    setWindowTitle(ToQString(dokument_.Title()));
+}
+
+void TFMHaupt::StateChanged()
+{
+    UpdateActions();
+}

@@ -1,0 +1,144 @@
+// The main window: the list of questions and answers of the open template or
+// document-data file, the commands on it, and the log.
+//
+// The window owns the process-wide configuration store and language table (installed
+// for every other part while it lives) and the document (TDokument), whose changes it
+// mirrors in the list. File dialogs and the warning beep go through replaceable seams,
+// and every message through MsgDlg, so tests drive the window without a human.
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/UDokument.h"
+
+class QAction;
+class QMenu;
+class QPlainTextEdit;
+class QSplitter;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TKonf;
+class TSprache;
+
+// What the open dialog is shown with.
+struct TOeffnenAnfrage {
+    std::string Title;       // language text "OpenTitle"
+    std::string Filter;      // language text "OpenFilter" (description|mask|... pairs)
+    std::string InitialDir;  // ends with a separator
+    std::string DefaultExt;  // without the dot
+};
+
+class TFMHaupt : public QMainWindow, private TDokumentBeobachter {
+    Q_OBJECT
+
+public:
+    // The open dialog: true with the chosen full name, false when cancelled.
+    using TOeffnenDialog = std::function<bool(const TOeffnenAnfrage&, std::string&)>;
+
+    // Creates the window and runs the start-up (FormCreate) with the program's command
+    // line parameters (without the program name).
+    explicit TFMHaupt(const std::vector<std::string>& parameters, QWidget* parent = nullptr);
+    // Stores the placement and releases the configuration store (FormDestroy).
+    ~TFMHaupt() override;
+    Q_DISABLE_COPY_MOVE(TFMHaupt)
+
+    // ---- Seams: the program installs real dialogs, tests their own answers -------------
+    void SetOeffnenDialog(TOeffnenDialog dialog) { openDialog_ = std::move(dialog); }
+    void SetSpeicherDialog(TSpeicherDialog* dialog);
+    void SetBeep(std::function<void()> beep) { beep_ = std::move(beep); }
+
+    TDokument& Dokument() { return dokument_; }
+    bool TemplateEditing() const;
+    // Appends one line to the log.
+    void Log(const std::string& line);
+    void ApplyLanguage();
+    // Re-evaluates every action's enabling rule; runs after each change of the state or
+    // the selection.
+    void UpdateActions();
+    // The selected row, or -1.
+    int SelectedRow() const;
+    void SelectRow(int row);
+
+    // The commands, as the menu runs them.
+    void Open();
+    void EditSelected();
+    void InsertField();
+    void DeleteField();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Start-up and shut-down.
+    void FormCreate(const std::vector<std::string>& parameters);
+    void BuildActions();
+    void BuildMenus();
+    void BuildLayout();
+    void RestoreWindowState();
+    void StoreWindowState();
+    // The question asked before unsaved changes would be lost: true when it may go on.
+    bool ConfirmDiscard();
+
+    // Action handlers that need a selected row beep without one.
+    void EditSelectedOrBeep();
+    void DeleteFieldOrBeep();
+    void Beep();
+    void LVDblClick();
+
+    // The list mirrors the document.
+    void ShowRow(int row);
+    void FillList();
+    void RowsReset() override;
+    void RowInserted(int row) override;
+    void RowRemoved(int row) override;
+    void RowChanged(int row) override;
+    void TitleChanged() override;
+    void StateChanged() override;
+
+    QAction* MakeAction(const char* name, int tag, const char* category, const char* caption);
+
+    std::unique_ptr<TKonf> konf_;
+    std::unique_ptr<TSprache> sprache_;
+    TDokument dokument_;
+
+    TOeffnenDialog openDialog_;
+    std::unique_ptr<TSpeicherDialog> ownSaveDialog_;
+    std::function<void()> beep_;
+
+    QToolBar* tb_ = nullptr;
+    QTreeWidget* lv_ = nullptr;
+    QSplitter* sp_ = nullptr;
+    QPlainTextEdit* me_ = nullptr;
+    std::vector<QMenu*> menus_;
+    std::vector<QAction*> actions_;
+
+    QAction* acDateiOeffnen_ = nullptr;
+    QAction* acDateiSpeichern_ = nullptr;
+    QAction* acDateiSpeichernUnter_ = nullptr;
+    QAction* acBeenden_ = nullptr;
+    QAction* acBearbeiten_ = nullptr;
+    QAction* acDokument_ = nullptr;
+    QAction* acVorlageBearbeiten_ = nullptr;
+    QAction* acVorlageNeu_ = nullptr;
+    QAction* acVorlageSpeichern_ = nullptr;
+    QAction* acVorlageTitel_ = nullptr;
+    QAction* acVorlageWord_ = nullptr;
+    QAction* acNeuesFeld_ = nullptr;
+    QAction* acFeldBearbeiten_ = nullptr;
+    QAction* acFeldLoeschen_ = nullptr;
+    QAction* acSprache_ = nullptr;
+    QAction* acWordVerzeichnis_ = nullptr;
+    QAction* acVorlagenVerzeichnis_ = nullptr;
+    QAction* acDokVerzeichnis_ = nullptr;
+    QAction* acErsteSchritte_ = nullptr;
+    QAction* acInhaltsverzeichnis_ = nullptr;
+    QAction* acVersion_ = nullptr;
+    QAction* acHilfe_ = nullptr;
+};

@@ -1,0 +1,321 @@
+<?xml version="1.0" encoding="ISO-8859-1" ?>
+<Dialog>
+	<Title>
+	Meeting Minutes
+	</Title>
+	<WTemplate>
+	COMMON_APPDATA_TAVIX_EXAMPLES\Meeting Minutes
+	</WTemplate>
+	<Field>
+		<ID>
+		Meeting
+		</ID>
+		<Question>
+		Meeting
+		</Question>
+		<Default/>
+		<MaxChar>
+		80
+		</MaxChar>
+		<Checks>
+			<Type>
+			String
+			</Type>
+			<VList>
+				<V>
+				Team meeting
+				</V>
+				<V>
+				Project meeting
+				</V>
+				<V>
+				Board meeting
+				</V>
+			</VList>
+		</Checks>
+		<Help/>
+	</Field>
+	<Field>
+		<ID>
+		MeetingDate
+		</ID>
+		<Question>
+		Date
+		</Question>
+		<Default>
+		Today
+		</Default>
+		<MaxChar>
+		40
+		</MaxChar>
+		<Checks>
+			<Type>
+			Datum
+			</Type>
+			<Minimum>
+			36526
+			</Minimum>
+			<Format>
+			dddd, mmmm d, yyyy
+			</Format>
+		</Checks>
+		<Help/>
+	</Field>
+	<Field>
+		<ID>
+		StartTime
+		</ID>
+		<Question>
+		Start
+		</Question>
+		<Default>
+		Now
+		</Default>
+		<MaxChar>
+		10
+		</MaxChar>
+		<Checks>
+			<Type>
+			Zeit
+			</Type>
+			<Minimum>
+			0.25
+			</Minimum>
+			<Maximum>
+			0.916666666666667
+			</Maximum>
+			<Format>
+			h:nn am/pm
+			</Format>
+		</Checks>
+		<Help>
+		&quot;Now&quot; is replaced by the current time when the template is opened.
+		</Help>
+	</Field>
+	<Field>
+		<ID>
+		EndTime
+		</ID>
+		<Question>
+		End
+		</Question>
+		<Default/>
+		<MaxChar>
+		10
+		</MaxChar>
+		<Checks>
+			<Type>
+			Zeit
+			</Type>
+			<Maximum>
+			0.979166666666667
+			</Maximum>
+			<Format>
+			h:nn am/pm
+			</Format>
+		</Checks>
+		<Help/>
+	</Field>
+	<Field>
+		<ID>
+		Location
+		</ID>
+		<Question>
+		Place
+		</Question>
+		<Default>
+		Meeting room 1
+		</Default>
+		<MaxChar>
+		60
+		</MaxChar>
+		<Checks>
+			<Type>
+			Auswahl
+			</Type>
+			<VList>
+				<V>
+				Meeting room 1
+				</V>
+				<V>
+				Meeting room 2
+				</V>
+				<V>
+				Video conference
+				</V>
+				<V>
+				Telephone conference
+				</V>
+			</VList>
+		</Checks>
+		<Help/>
+	</Field>
+	<Field>
+		<ID>
+		Chair
+		</ID>
+		<Question>
+		Chaired by
+		</Question>
+		<Default/>
+		<MaxChar>
+		60
+		</MaxChar>
+		<Checks>
+			<Type>
+			String
+			</Type>
+		</Checks>
+		<Help/>
+	</Field>
+	<Field>
+		<ID>
+		Minutes
+		</ID>
+		<Question>
+		Minutes taken by
+		</Question>
+		<Default/>
+		<MaxChar>
+		60
+		</MaxChar>
+		<Checks>
+			<Type>
+			String
+			</Type>
+		</Checks>
+		<Help/>
+	</Field>
+	<Field>
+		<ID>
+		Present
+		</ID>
+		<Question>
+		Number of participants
+		</Question>
+		<Default/>
+		<MaxChar>
+		3
+		</MaxChar>
+		<Checks>
+			<Type>
+			Integer
+			</Type>
+			<Minimum>
+			1
+			</Minimum>
+		</Checks>
+		<Help/>
+	</Field>
+	<Field>
+		<ID>
+		Attendees
+		</ID>
+		<Question>
+		Participants
+		</Question>
+		<Default xml:space="preserve"/>
+		<MaxChar>
+		1000
+		</MaxChar>
+		<MaxRow>
+		6
+		</MaxRow>
+		<Checks>
+			<Type>
+			Memo
+			</Type>
+		</Checks>
+		<Help>
+		Meeting Minutes Help.txt
+		</Help>
+	</Field>
+	<Field>
+		<ID>
+		Agenda
+		</ID>
+		<Question>
+		Agenda
+		</Question>
+		<Default xml:space="preserve">1. Minutes of the last meeting
+2. 
+3. Any other business</Default>
+		<MaxChar>
+		2000
+		</MaxChar>
+		<MaxRow>
+		8
+		</MaxRow>
+		<Checks>
+			<Type>
+			Memo
+			</Type>
+		</Checks>
+		<Help>
+		Meeting Minutes Help.txt
+		</Help>
+	</Field>
+	<Field>
+		<ID>
+		Decisions
+		</ID>
+		<Question>
+		Decisions and results
+		</Question>
+		<Default xml:space="preserve"/>
+		<MaxChar>
+		4000
+		</MaxChar>
+		<MaxRow>
+		10
+		</MaxRow>
+		<Checks>
+			<Type>
+			Memo
+			</Type>
+		</Checks>
+		<Help/>
+	</Field>
+	<Field>
+		<ID>
+		Actions
+		</ID>
+		<Question>
+		Action items (what, who, by when)
+		</Question>
+		<Default xml:space="preserve"/>
+		<MaxChar>
+		2000
+		</MaxChar>
+		<MaxRow>
+		8
+		</MaxRow>
+		<Checks>
+			<Type>
+			Memo
+			</Type>
+		</Checks>
+		<Help/>
+	</Field>
+	<Field>
+		<ID>
+		NextMeeting
+		</ID>
+		<Question>
+		Next meeting
+		</Question>
+		<Default/>
+		<MaxChar>
+		40
+		</MaxChar>
+		<Checks>
+			<Type>
+			Datum
+			</Type>
+			<Format>
+			mmmm d, yyyy
+			</Format>
+		</Checks>
+		<Help/>
+	</Field>
+</Dialog>

@@ -1,0 +1,96 @@
+#include "dialogs/FDatum.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+
+#include "core/UEingabePruefung.h"
+#include "datetime/UCalendar.h"
+#include "datetime/UClock.h"
+
+namespace {
+
+const QDate kDayZero(1899, 12, 30);
+
+}  // namespace
+
+QDate DateOfValue(double value)
+{
+    const double days = DatePart(value);
+    if (days < MinDateValue || days > MaxDateValue)
+        return {};
+    return kDayZero.addDays(static_cast<qint64>(days));
+}
+
+double ValueOfDate(const QDate& date)
+{
+    return static_cast<double>(kDayZero.daysTo(date));
+}
+
+TFMDatum::TFMDatum(QWidget* parent)
+    : TAntwortDialog(parent, true)
+    , calendar_(new QCalendarWidget(this))
+{
+    resize(370, 272);
+    calendar_->setObjectName(QStringLiteral("MC"));
+    calendar_->setFirstDayOfWeek(Qt::Monday);
+    calendar_->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
+    calendar_->setGridVisible(false);
+    QFont font = calendar_->font();
+    font.setPixelSize(15);
+    calendar_->setFont(font);
+    calendar_->resize(CalendarWidth, CalendarHeight);
+    StyleInput(calendar_);
+    // A double click or Enter on a day confirms like OK.
+    connect(calendar_, &QCalendarWidget::activated, this, &TFMDatum::accept);
+}
+
+bool TFMDatum::Execute(TDatumParams& params)
+{
+    TFMDatum dialog(QApplication::activeWindow());
+    dialog.Setup(params);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    params.Date = dialog.Result();
+    return true;
+}
+
+void TFMDatum::Setup(const TDatumParams& params)
+{
+    SetCaption(params.Caption);
+    SetQuestion(params.Question);
+    SetPosition(params.X, params.Y, false);
+    FitToScreen(params.Width);
+    minimum_ = params.Minimum;
+    maximum_ = params.Maximum;
+    format_ = params.Format;
+    SetHelp(params.Help);
+    const QDate start = DateOfValue(params.Date);
+    calendar_->setSelectedDate(start.isValid() ? start : DateOfValue(CurrentDateTime()));
+    calendar_->setFocus();
+}
+
+bool TFMDatum::CheckInput()
+{
+    const double chosen = ValueOfDate(calendar_->selectedDate());
+    if (const TPruefung problem = CheckDateInput(chosen, minimum_, maximum_, format_)) {
+        MsgDlg(problem->Text(), problem->Kind, {TMsgButton::OK});
+        return false;
+    }
+    result_ = chosen;
+    return true;
+}
+
+int TFMDatum::ContentHeight(int labelBottom) const
+{
+    return labelBottom + CalendarHeight * 5 / 4;
+}
+
+void TFMDatum::PlaceContent(int labelBottom)
+{
+    calendar_->setGeometry(Margin, labelBottom + CalendarHeight / 8, CalendarWidth, CalendarHeight);
+}
+
+void TFMDatum::AfterFit()
+{
+    Anchor(calendar_);
+}

@@ -1,0 +1,99 @@
+// The look and behaviour the five answer dialogs share.
+//
+// A borderless pop-up with a red 1-pixel frame that opens next to the answer cell: the
+// question in a word-wrapping label on the tooltip colour at the top left, the input
+// control below it in light cyan, and on the right a 100-pixel button column with OK
+// (default, Enter), Cancel (Esc) and Help (F1, enabled only when there is help). A
+// derived dialog places its input control and says how tall its content is; OK runs
+// its CheckInput and closes only when that accepts.
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QMargins>
+#include <QRect>
+
+#include <string>
+
+class QLabel;
+class QPushButton;
+
+// The colour of every input control of the answer dialogs.
+inline constexpr QColor EingabeFarbe{213, 255, 255};
+
+class TAntwortDialog : public QDialog {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TAntwortDialog)
+
+public:
+    // Fixed measures of the design, in pixels.
+    static constexpr int ButtonColumnWidth = 100;
+    static constexpr int ButtonWidth = 80;
+    static constexpr int ButtonHeight = 25;
+    static constexpr int Margin = 8;
+    static constexpr int LabelTop = Margin;
+
+    // Sizes the dialog for the wished width and keeps it on the screen: the width is
+    // the wished one (at least MinimumWidth(), at most the screen's), the height the
+    // larger of the content's and FloorHeight(); a dialog reaching past the right edge
+    // is moved left, one reaching below the bottom is moved up to end a tenth of the
+    // screen height above it (never above the top).
+    void FitToScreen(int width);
+
+    // Closes with OK only when CheckInput accepts.
+    void accept() override;
+
+    const std::string& Help() const { return help_; }
+    // The screen area the dialog keeps to: the screen holding its top-left corner.
+    QRect ScreenArea() const;
+
+protected:
+    // withSizeButtons adds BTNormal and BTMaximal at the top of the button column.
+    explicit TAntwortDialog(QWidget* parent, bool withSizeButtons);
+
+    void SetCaption(const std::string& caption);
+    void SetQuestion(const std::string& question);
+    void SetHelp(const std::string& help);
+    // Moves the top-left corner; (-1, -1) centres the dialog on the active window.
+    void SetPosition(int x, int y, bool keepDefaultOnMinusOne);
+
+    virtual bool CheckInput() = 0;
+    virtual int MinimumWidth() const { return 2 * ButtonColumnWidth; }
+    virtual bool WrapsQuestion() const { return true; }
+    // The client height the content needs, given the bottom of the question label.
+    virtual int ContentHeight(int labelBottom) const = 0;
+    virtual int FloorHeight() const { return 4 * ButtonHeight; }
+    // Places the input control for a client area of the current size, below labelBottom.
+    virtual void PlaceContent(int labelBottom) = 0;
+    // Called once FitToScreen has sized the dialog; a dialog whose control grows with
+    // the window anchors it here.
+    virtual void AfterFit() {}
+    // From now on control keeps its distances to all four edges as the window resizes.
+    void Anchor(QWidget* control);
+
+    // The content width left of the button column.
+    int ContentWidth() const;
+    QLabel* QuestionLabel() const { return question_; }
+    // Makes a control look like an input control of these dialogs.
+    static void StyleInput(QWidget* control, const QColor& colour = EingabeFarbe);
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void ShowHelp();
+    void PlaceButtons();
+    int LabelBottom() const;
+
+    QLabel* question_;
+    QPushButton* ok_;
+    QPushButton* cancel_;
+    QPushButton* help_button_;
+    QPushButton* normal_ = nullptr;
+    QPushButton* maximal_ = nullptr;
+    std::string help_;
+    QWidget* anchored_ = nullptr;
+    QMargins anchor_margins_;
+    bool positioned_ = false;
+};

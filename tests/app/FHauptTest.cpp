@@ -1,0 +1,349 @@
+// The main window driven without a human: file dialogs, questions, the field dialogs
+// and the beep are all answered by the test.
+#include "app/FHaupt.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+#include "config/TestMeldungen.h"
+#include "config/TestOrdner.h"
+#include "config/UKonfig.h"
+#include "core/UTAObjs.h"
+#include "env/UDateien.h"
+
+namespace {
+
+// Answers every answer dialog by appending "!" and every field editor by renaming the
+// question; counts the calls.
+class TFakeFeldDialoge : public TFeldDialoge {
+public:
+    TFakeFeldDialoge() : previous_(SetFeldDialoge(this)) {}
+    ~TFakeFeldDialoge() override { SetFeldDialoge(previous_); }
+
+    bool EditAnswer(TTAFeld& field, TScreenPoint, int) override
+    {
+        ++Answers;
+        field.Answer += "!";
+        return Confirm;
+    }
+    bool EditDefinition(TTAFeld& field, TScreenPoint, int) override
+    {
+        ++Definitions;
+        field.Question = "Edited";
+        return Confirm;
+    }
+
+    int Answers = 0;
+    int Definitions = 0;
+    bool Confirm = true;
+
+private:
+    TFeldDialoge* previous_;
+};
+
+class TFakeSpeicherDialog : public TSpeicherDialog {
+public:
+    bool Execute(const TSpeicherAnfrage& request, std::string& fileName) override
+    {
+        Requests.push_back(request);
+        if (Answer.empty())
+            return false;
+        fileName = Answer;
+        return true;
+    }
+    std::vector<TSpeicherAnfrage> Requests;
+    std::string Answer;  // empty: the user cancels
+};
+
+class FHauptTest : public ::testing::Test {
+protected:
+    FHauptTest()
+        : home_("HOME", ordner_.Path()),
+          config_("XDG_CONFIG_HOME", ordner_ / ".config"),
+          documents_("XDG_DOCUMENTS_DIR", std::nullopt)
+    {
+    }
+
+    // A template with the given questions, written to a folder of its own.
+    std::string WriteTemplate(const std::string& name, const std::vector<std::string>& questions)
+    {
+        TDokument dokument;
+        dokument.SetTitle("Test template");
+        for (const std::string& question : questions) {
+            const int row = dokument.NewField(-1);
+            dokument.Field(row)->ID = question;
+            dokument.Field(row)->Question = question + "?";
+            dokument.Field(row)->Answer = "a " + question;
+        }
+        const std::string path = ordner_ / ("elsewhere/" + name);
+        WriteBytes(path, dokument.FileText());
+        return path;
+    }
+
+    std::unique_ptr<TFMHaupt> Start(const std::vector<std::string>& parameters)
+    {
+        auto window = std::make_unique<TFMHaupt>(parameters);
+        window->SetSpeicherDialog(&saveDialog_);
+        window->SetBeep([this] { ++beeps_; });
+        window->SetOeffnenDialog([this](const TOeffnenAnfrage& request, std::string& fileName) {
+            openRequests_.push_back(request);
+            fileName = openAnswer_;
+            return !openAnswer_.empty();
+        });
+        return window;
+    }
+
+    static QTreeWidget* List(TFMHaupt& window) { return window.findChild<QTreeWidget*>("LV"); }
+    static QAction* Action(TFMHaupt& window, const char* name) { return window.findChild<QAction*>(name); }
+
+    static std::vector<std::string> Questions(TFMHaupt& window)
+    {
+        std::vector<std::string> texts;
+        QTreeWidget* list = List(window);
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            texts.push_back(list->topLevelItem(i)->text(0).toStdString());
+        return texts;
+    }
+
+    static void PressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(widget, &press);
+    }
+
+    TTestOrdner ordner_;
+    TEnvGuard home_;
+    TEnvGuard config_;
+    TEnvGuard documents_;
+    TTestMeldungen meldungen_;
+    TFakeFeldDialoge feldDialoge_;
+    TFakeSpeicherDialog saveDialog_;
+    std::vector<TOeffnenAnfrage> openRequests_;
+    std::string openAnswer_;
+    int beeps_ = 0;
+};
+
+TEST_F(FHauptTest, StartWithOneParameterOpensItAndSavesAsDocumentData)
+{
+    const std::string path = WriteTemplate("Offer.TXL", {"Name", "City"});
+    auto window = Start({path});
+
+    EXPECT_EQ(Questions(*window), (std::vector<std::string>{"Name?", "City?"}));
+    EXPECT_EQ(window->windowTitle().toStdString(), "Test template");
+    EXPECT_EQ(window->SelectedRow(), 0);
+    const std::string dataName = window->Dokument().FileName();
+    EXPECT_EQ(dataName, window->Dokument().FolderSetting("VerzeichnisDokumente") + "Offer.DXL");
+    EXPECT_TRUE(Action(*window, "ACDokument")->isEnabled());
+    EXPECT_FALSE(Action(*window, "ACDateiSpeichern")->isEnabled()) << "nothing changed yet";
+
+    window->EditSelected();
+    EXPECT_EQ(feldDialoge_.Answers, 1);
+    EXPECT_EQ(List(*window)->topLevelItem(0)->text(1).toStdString(), "a Name!");
+    ASSERT_TRUE(Action(*window, "ACDateiSpeichern")->isEnabled());
+    Action(*window, "ACDateiSpeichern")->trigger();
+    EXPECT_TRUE(saveDialog_.Requests.empty()) << "a named document is saved without a dialog";
+    EXPECT_TRUE(std::filesystem::exists(dataName));
+    EXPECT_FALSE(window->Dokument().Changed());
+    for (const auto& meldung : meldungen_.Meldungen)
+        ADD_FAILURE() << meldung.Text;
+}
+
+TEST_F(FHauptTest, StartWithNoneOrTwoParametersLoadsNothing)
+{
+    const std::string path = WriteTemplate("Offer.TXL", {"Name"});
+    for (const std::vector<std::string>& parameters : {std::vector<std::string>{}, {path, path}}) {
+        auto window = Start(parameters);
+        EXPECT_EQ(List(*window)->topLevelItemCount(), 0);
+        EXPECT_FALSE(Action(*window, "ACDokument")->isEnabled());
+        EXPECT_FALSE(Action(*window, "ACBearbeiten")->isEnabled());
+        EXPECT_TRUE(Action(*window, "ACDateiOeffnen")->isEnabled());
+    }
+}
+
+TEST_F(FHauptTest, FirstStartPreparesTheUsersFoldersAndTranslatesTheWindow)
+{
+    auto window = Start({});
+    EXPECT_TRUE(std::filesystem::exists(ordner_ / ".config/Tavix/KONFIGURATION.XML"));
+    EXPECT_TRUE(std::filesystem::exists(ordner_ / "Documents/Tavix"));
+    // The shipped configuration chooses English.
+    EXPECT_EQ(List(*window)->headerItem()->text(0).toStdString(), "Question");
+    EXPECT_EQ(Action(*window, "ACDokument")->text().toStdString(), "Create Document...");
+    EXPECT_EQ(Action(*window, "ACDokument")->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(Action(*window, "ACHilfe")->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+TEST_F(FHauptTest, CloseQueryAsksAboutChanges)
+{
+    const std::string path = WriteTemplate("Offer.TXL", {"Name"});
+    struct Case {
+        int answer;
+        std::string saveAs;  // what the save dialog answers (empty: cancelled)
+        bool closes;
+    };
+    for (const Case& c : {Case{mrCancel, "", false}, Case{mrNo, "", true}, Case{mrYes, "", false},
+                          Case{mrYes, "saved.DXL", true}}) {
+        auto window = Start({path});
+        window->Dokument().SetFileName("");  // unnamed, so Save asks for a name
+        window->EditSelected();
+        ASSERT_TRUE(window->Dokument().Changed());
+        meldungen_.Meldungen.clear();
+        meldungen_.Antworten = {c.answer};
+        saveDialog_.Answer = c.saveAs.empty() ? "" : ordner_ / c.saveAs;
+        window->show();
+        EXPECT_EQ(window->close(), c.closes) << "answer " << c.answer << " save " << c.saveAs;
+        ASSERT_FALSE(meldungen_.Meldungen.empty());
+        EXPECT_EQ(meldungen_.Meldungen.front().Kind, TMsgKind::Confirmation);
+        EXPECT_EQ(meldungen_.Meldungen.front().Buttons,
+                  (TMsgButtons{TMsgButton::Yes, TMsgButton::No, TMsgButton::Cancel}));
+    }
+
+    auto unchanged = Start({path});
+    meldungen_.Meldungen.clear();
+    unchanged->show();
+    EXPECT_TRUE(unchanged->close());
+    EXPECT_TRUE(meldungen_.Meldungen.empty()) << "no question without changes";
+}
+
+TEST_F(FHauptTest, OpenAsksBeforeDroppingChangesAndUsesTheDocumentFolder)
+{
+    const std::string first = WriteTemplate("First.TXL", {"A"});
+    const std::string second = WriteTemplate("Second.TXL", {"B", "C"});
+    auto window = Start({first});
+    window->EditSelected();
+
+    openAnswer_ = second;
+    meldungen_.Antworten = {mrCancel};
+    window->Open();
+    EXPECT_TRUE(openRequests_.empty()) << "cancelled at the question";
+    EXPECT_EQ(Questions(*window), (std::vector<std::string>{"A?"}));
+
+    meldungen_.Antworten = {mrNo};
+    window->Open();
+    ASSERT_EQ(openRequests_.size(), 1u);
+    EXPECT_EQ(openRequests_[0].InitialDir, window->Dokument().FolderSetting("VerzeichnisDokumente"));
+    EXPECT_EQ(Questions(*window), (std::vector<std::string>{"B?", "C?"}));
+    EXPECT_EQ(window->Dokument().FileName(), window->Dokument().FolderSetting("VerzeichnisDokumente") + "Second.DXL");
+
+    // In template editing the opened file stays the file name.
+    Action(*window, "ACVorlageBearbeiten")->trigger();
+    window->Open();
+    EXPECT_EQ(window->Dokument().FileName(), second);
+}
+
+TEST_F(FHauptTest, InsertAndDeleteFollowTheSelection)
+{
+    const std::string path = WriteTemplate("Five.TXL", {"1", "2", "3", "4", "5"});
+    auto window = Start({path});
+    Action(*window, "ACVorlageBearbeiten")->trigger();
+
+    window->SelectRow(2);
+    Action(*window, "ACNeuesFeld")->trigger();
+    EXPECT_EQ(Questions(*window), (std::vector<std::string>{"1?", "2?", "New", "3?", "4?", "5?"}));
+    EXPECT_EQ(window->SelectedRow(), 2);
+    EXPECT_TRUE(window->Dokument().Changed());
+
+    window->SelectRow(-1);
+    window->InsertField();
+    EXPECT_EQ(Questions(*window).back(), "New");
+    EXPECT_EQ(window->SelectedRow(), 6);
+
+    window->SelectRow(1);
+    Action(*window, "ACFeldLoeschen")->trigger();
+    EXPECT_EQ(Questions(*window), (std::vector<std::string>{"1?", "New", "3?", "4?", "5?", "New"}));
+    EXPECT_EQ(window->SelectedRow(), 1) << "the row that moved into its place";
+
+    window->SelectRow(5);
+    window->DeleteField();
+    EXPECT_EQ(window->SelectedRow(), -1) << "deleting the last row selects nothing";
+    EXPECT_FALSE(Action(*window, "ACFeldLoeschen")->isEnabled());
+}
+
+TEST_F(FHauptTest, EnterEditsOnlyWithoutModifiersAndDoubleClickBeepsWithoutSelection)
+{
+    const std::string path = WriteTemplate("Two.TXL", {"A", "B"});
+    auto window = Start({path});
+    QTreeWidget* list = List(*window);
+
+    PressKey(list, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(feldDialoge_.Answers, 0);
+    PressKey(list, Qt::Key_Return);
+    EXPECT_EQ(feldDialoge_.Answers, 1);
+    PressKey(list, Qt::Key_Enter);
+    EXPECT_EQ(feldDialoge_.Answers, 2);
+
+    feldDialoge_.Confirm = false;
+    window->Dokument().SetChanged(false);
+    window->EditSelected();
+    EXPECT_FALSE(window->Dokument().Changed()) << "a cancelled dialog changes nothing";
+
+    window->SelectRow(-1);
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(5, 200), QPointF(5, 200), Qt::LeftButton,
+                            Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &doubleClick);
+    EXPECT_EQ(beeps_, 1);
+    EXPECT_EQ(feldDialoge_.Answers, 3);
+    EXPECT_FALSE(Action(*window, "ACBearbeiten")->isEnabled());
+    window->SelectRow(1);
+    EXPECT_TRUE(Action(*window, "ACBearbeiten")->isEnabled()) << "the selection re-evaluates the rules";
+}
+
+TEST_F(FHauptTest, TemplateEditingSwitchesCommandsAndTheEditor)
+{
+    const std::string path = WriteTemplate("Two.TXL", {"A", "B"});
+    auto window = Start({path});
+    const char* templateActions[] = {"ACVorlageNeu", "ACVorlageSpeichern", "ACVorlageTitel", "ACVorlageWord",
+                                     "ACNeuesFeld", "ACFeldBearbeiten", "ACFeldLoeschen"};
+    for (const char* name : templateActions)
+        EXPECT_FALSE(Action(*window, name)->isEnabled()) << name;
+    EXPECT_TRUE(Action(*window, "ACDateiSpeichernUnter")->isEnabled());
+    EXPECT_TRUE(Action(*window, "ACBearbeiten")->isEnabled());
+
+    Action(*window, "ACVorlageBearbeiten")->trigger();
+    ASSERT_TRUE(window->TemplateEditing());
+    for (const char* name : templateActions)
+        EXPECT_TRUE(Action(*window, name)->isEnabled()) << name;
+    for (const char* name : {"ACDateiSpeichern", "ACDateiSpeichernUnter", "ACBearbeiten", "ACDokument"})
+        EXPECT_FALSE(Action(*window, name)->isEnabled()) << name;
+
+    window->EditSelected();
+    EXPECT_EQ(feldDialoge_.Definitions, 1);
+    EXPECT_EQ(feldDialoge_.Answers, 0);
+    EXPECT_EQ(List(*window)->topLevelItem(0)->text(0).toStdString(), "Edited");
+}
+
+TEST_F(FHauptTest, PlacementIsRestoredAndStored)
+{
+    Start({}).reset();  // the first start prepares the user's configuration
+    {
+        TKonf konf(ordner_ / ".config/Tavix/KONFIGURATION.XML");
+        TWindowState state;
+        state.Left = 40;
+        state.Top = 30;
+        state.Width = 700;
+        state.Height = 500;
+        konf.WriteWindowState("FMHaupt", state);
+        state.Height = 90;
+        konf.WriteWindowState("ME", state);
+        konf.WriteColumns("LV", {"120", "wide"});
+    }
+    auto window = Start({});
+    EXPECT_EQ(window->geometry().size(), QSize(700, 500));
+    EXPECT_EQ(List(*window)->columnWidth(0), 120);
+    EXPECT_EQ(List(*window)->columnWidth(1), 300) << "a width that is no number leaves the column";
+    List(*window)->setColumnWidth(1, 333);
+    window.reset();
+
+    TKonf stored(ordner_ / ".config/Tavix/KONFIGURATION.XML");
+    EXPECT_EQ(stored.ReadColumns("LV"), (std::vector<std::string>{"120", "333"}));
+    EXPECT_EQ(stored.ReadWindowState("FMHaupt").Width, 700);
+}
+
+}  // namespace
