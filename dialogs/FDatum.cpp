@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QTextCharFormat>
 
 #include "core/UEingabePruefung.h"
 #include "datetime/UCalendar.h"
@@ -38,6 +39,12 @@ TFMDatum::TFMDatum(QWidget* parent)
     QFont font = calendar_->font();
     font.setPixelSize(15);
     calendar_->setFont(font);
+    // The weekday names in a smaller type, so that they fit their narrow columns.
+    QTextCharFormat header = calendar_->headerTextFormat();
+    QFont headerFont = font;
+    headerFont.setPixelSize(11);
+    header.setFont(headerFont);
+    calendar_->setHeaderTextFormat(header);
     calendar_->resize(CalendarWidth, CalendarHeight);
     StyleInput(calendar_);
     // A double click or Enter on a day confirms like OK.

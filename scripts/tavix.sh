@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Quick start for a fresh Debian 12 machine: installs what is missing, builds, and then
-#   run  [FILE]  starts the program's main job (FILE: a file to open)
+#   run  [FILE]  starts the program (FILE: a template or document data to open); without a
+#                display it shows what the program reads from an example template instead
 #   test         runs every test, also the Qt-free ones under the sanitizers
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,6 +10,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libpugixml-dev libzip-dev
+  libreoffice-writer-nogui xdg-utils
 )
 
 install_missing() {
@@ -42,8 +44,12 @@ run_tests() {
 
 run_program() {
   build build
-  local file=${1:-tests/data/sample.xml}
-  ./build/bin/tavix-xml "$file"
+  if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec ./build/bin/tavix "$@"
+  fi
+  echo "No display found: start ./build/bin/tavix from a desktop session to use the window." >&2
+  echo "Here is the example template it would open, as the program reads and writes it:" >&2
+  ./build/bin/tavix-xml "${1:-data/Examples/Invoice.TXL}"
 }
 
 case "${1:-}" in

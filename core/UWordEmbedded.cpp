@@ -1,0 +1,350 @@
+#include "core/UWordEmbedded.h"
+
+#include "core/UWordOdf.h"
+#include "core/UWordOoxml.h"
+#include "core/UWordPackage.h"
+#include "core/UWordXml.h"
+#include "env/UCodec.h"
+#include "env/UDateien.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <optional>
+
+namespace {
+
+constexpr const char* kBinaryWordMagic = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+constexpr int kMaxNumberedName = 10000;
+
+std::string SystemError(int code)
+{
+    return std::strerror(code);
+}
+
+std::string ReadTemplateFile(const std::string& path, std::string& bytes)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return "The template \"" + path + "\" cannot be read: " + SystemError(errno) + ".";
+    if (!S_ISREG(info.st_mode))
+        return "The template \"" + path + "\" is not a file.";
+    if (static_cast<std::uint64_t>(info.st_size) > TWordPackage::kMaxUncompressed)
+        return "The template \"" + path + "\" is larger than 256 MiB.";
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return "The template \"" + path + "\" cannot be read: " + SystemError(errno) + ".";
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return "The template \"" + path + "\" cannot be read.";
+    return {};
+}
+
+// Writes all bytes to an open descriptor and closes it; the file is removed on failure.
+std::string WriteAndClose(int fd, const std::string& path, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            const int code = errno;
+            ::close(fd);
+            ::unlink(path.c_str());
+            return "The document \"" + path + "\" cannot be written: " + SystemError(code) + ".";
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(path.c_str());
+        return "The document \"" + path + "\" cannot be written: " + SystemError(code) + ".";
+    }
+    return {};
+}
+
+// Creates the file exclusively, so that an existing file is never replaced, even by a
+// race with another program.
+std::string WriteNewFile(const std::string& path, const std::string& bytes, bool& exists)
+{
+    exists = false;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        exists = errno == EEXIST;
+        return "The document \"" + path + "\" cannot be written: " + SystemError(errno) + ".";
+    }
+    return WriteAndClose(fd, path, bytes);
+}
+
+// A name usable as one file name in the folder: its last path part, never "." or "..".
+std::string PlainFileName(const std::string& name)
+{
+    const std::size_t slash = name.find_last_of('/');
+    std::string plain = slash == std::string::npos ? name : name.substr(slash + 1);
+    if (plain == "." || plain == "..")
+        plain.clear();
+    return plain;
+}
+
+std::string BaseNameOf(const std::string& path)
+{
+    std::string name = PlainFileName(path);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name;
+}
+
+std::string EnvValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string HomeFolder()
+{
+    const std::string home = EnvValue("HOME");
+    if (!home.empty() && home.front() == '/')
+        return home;
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir && entry->pw_dir[0] == '/')
+        return entry->pw_dir;
+    return {};
+}
+
+std::string WithSlash(std::string folder)
+{
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+// XDG_TEMPLATES_DIR="$HOME/Vorlagen" as xdg-user-dirs writes it.
+std::optional<std::string> TemplatesDirOf(const std::string& line, const std::string& home)
+{
+    const std::string key = "XDG_TEMPLATES_DIR=";
+    std::size_t pos = line.find_first_not_of(" \t");
+    if (pos == std::string::npos || line.compare(pos, key.size(), key) != 0)
+        return std::nullopt;
+    pos += key.size();
+    const bool quoted = pos < line.size() && line[pos] == '"';
+    if (quoted)
+        ++pos;
+    std::string raw;
+    for (; pos < line.size(); ++pos) {
+        const char c = line[pos];
+        if ((quoted && c == '"') || (!quoted && (c == ' ' || c == '\t' || c == '#')))
+            break;
+        raw += c == '\\' && pos + 1 < line.size() ? line[++pos] : c;
+    }
+    if (raw.compare(0, 5, "$HOME") == 0 && (raw.size() == 5 || raw[5] == '/'))
+        return home + raw.substr(5);
+    if (!raw.empty() && raw.front() == '/')
+        return raw;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string DesktopTemplatesFolder()
+{
+    const std::string home = HomeFolder();
+    if (home.empty())
+        return {};
+    std::string config = EnvValue("XDG_CONFIG_HOME");
+    if (config.empty() || config.front() != '/')
+        config = WithSlash(home) + ".config";
+    std::optional<std::string> folder;
+    std::ifstream in(WithSlash(config) + "user-dirs.dirs", std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (auto value = TemplatesDirOf(line, home))
+            folder = std::move(value);  // the last assignment counts, as in the shell
+    }
+    // xdg-user-dirs points a folder it switched off at the home folder itself.
+    if (!folder || WithSlash(*folder) == WithSlash(home))
+        folder = WithSlash(home) + "Templates";
+    return WithSlash(*folder);
+}
+
+TWordEmbeddedDoc::TWordEmbeddedDoc(std::string name, bool visible, TFileOpener opener)
+    : Name_(std::move(name)), Visible_(visible), Opener_(std::move(opener))
+{
+}
+
+TWordEmbeddedDoc::~TWordEmbeddedDoc() = default;
+
+std::unique_ptr<TWordEmbeddedDoc> TWordEmbeddedDoc::Open(const std::string& templateFile, bool visible,
+                                                         TFileOpener opener, std::string& error)
+{
+    std::string file = templateFile;
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        const std::string found = FindWordTemplateFile(templateFile);
+        if (!found.empty())
+            file = found;
+    }
+    std::string bytes;
+    error = ReadTemplateFile(file, bytes);
+    if (!error.empty())
+        return nullptr;
+    return FromBytes(std::move(bytes), file, visible, std::move(opener), error);
+}
+
+std::unique_ptr<TWordEmbeddedDoc> TWordEmbeddedDoc::FromBytes(std::string bytes, const std::string& name,
+                                                              bool visible, TFileOpener opener, std::string& error)
+{
+    const std::string refused = "The template \"" + name + "\" cannot be used: ";
+    if (bytes.compare(0, 8, kBinaryWordMagic) == 0) {
+        error = refused + "it is a binary Word template, which only the LibreOffice back end reads; "
+                          "save it as .dotx or .ott.";
+        return nullptr;
+    }
+    std::unique_ptr<TWordEmbeddedDoc> doc(new TWordEmbeddedDoc(name, visible, std::move(opener)));
+    doc->Package_ = TWordPackage::Open(std::move(bytes), error);
+    if (!doc->Package_) {
+        error = refused + error;
+        return nullptr;
+    }
+    if (doc->Package_->Contains("[Content_Types].xml"))
+        doc->Content_ = OpenOoxml(*doc->Package_, error);
+    else if (doc->Package_->Contains("content.xml") || doc->Package_->Contains("mimetype"))
+        doc->Content_ = OpenOdf(*doc->Package_, error);
+    else
+        error = "it is neither an Office Open XML nor an OpenDocument file.";
+    if (!doc->Content_) {
+        error = refused + error;
+        return nullptr;
+    }
+    return doc;
+}
+
+std::string TWordEmbeddedDoc::FillBookmark(const std::string& name, const std::string& text)
+{
+    if (!Content_)
+        return "The document is closed.";
+    const std::string utf8Name = Windows1252ToUtf8(name);
+    if (!Content_->HasBookmark(utf8Name))
+        return "The bookmark \"" + name + "\" does not exist.";
+    const std::string error = Content_->Fill(utf8Name, SplitAnswer(text));
+    if (!error.empty())
+        return "The bookmark \"" + name + "\" cannot be filled: " + error;
+    return {};
+}
+
+std::string TWordEmbeddedDoc::UpdateFields()
+{
+    if (!Content_)
+        return "The document is closed.";
+    return Content_->UpdateFields();
+}
+
+// Names beginning with "_" are the word processor's own hidden bookmarks (references,
+// tables of contents); names without a single-byte form cannot be a field's ID.
+std::vector<std::string> TWordEmbeddedDoc::Bookmarks() const
+{
+    std::vector<std::string> names;
+    if (!Content_)
+        return names;
+    for (const std::string& utf8 : Content_->Bookmarks()) {
+        std::string name;
+        if (!utf8.empty() && utf8.front() != '_' && Utf8ToWindows1252(utf8, name))
+            names.push_back(name);
+    }
+    return names;
+}
+
+std::string TWordEmbeddedDoc::Extension() const
+{
+    return Content_ ? Content_->Extension() : std::string();
+}
+
+std::string TWordEmbeddedDoc::Serialize(std::string& bytes)
+{
+    bytes.clear();
+    if (!Content_)
+        return "The document is closed.";
+    Content_->Store(*Package_);
+    return Package_->Write(bytes);
+}
+
+std::string TWordEmbeddedDoc::ShowDocument(const std::string& folder, const std::string& baseName,
+                                           std::string& writtenFile)
+{
+    writtenFile.clear();
+    std::string bytes;
+    std::string error = Serialize(bytes);
+    if (!error.empty())
+        return error;
+    std::string base = PlainFileName(baseName);
+    if (base.empty())
+        base = BaseNameOf(Name_);
+    if (base.empty())
+        base = "Dokument";
+    const std::string target = WithSlash(folder.empty() ? std::string(".") : folder);
+    const std::string extension = Extension();
+    for (int number = 1; number <= kMaxNumberedName; ++number) {
+        const std::string path =
+            target + base + (number == 1 ? std::string() : " (" + std::to_string(number) + ")") + extension;
+        bool exists = false;
+        error = WriteNewFile(path, bytes, exists);
+        if (exists)
+            continue;
+        if (!error.empty())
+            return error;
+        writtenFile = path;
+        error = Opener_ ? Opener_(path) : OpenWithDesktop(path);
+        if (!error.empty())
+            return "The document \"" + path + "\" was written but cannot be opened: " + error;
+        return {};
+    }
+    return "The folder \"" + target + "\" has too many documents named \"" + base + "\".";
+}
+
+std::string TWordEmbeddedDoc::SaveAs(const std::string& path, bool overwrite)
+{
+    std::string bytes;
+    std::string error = Serialize(bytes);
+    if (!error.empty())
+        return error;
+    if (overwrite)
+        return WriteFileAtomic(path, bytes);
+    bool exists = false;
+    error = WriteNewFile(path, bytes, exists);
+    if (exists)
+        return "The document \"" + path + "\" exists already.";
+    return error;
+}
+
+void TWordEmbeddedDoc::Close()
+{
+    Content_.reset();
+    Package_.reset();
+}
+
+TWordEmbeddedApp::TWordEmbeddedApp(TFileOpener opener) : Opener_(std::move(opener)) {}
+
+std::string TWordEmbeddedApp::Connect(bool& attached)
+{
+    attached = false;
+    return {};
+}
+
+std::unique_ptr<TWordDoc> TWordEmbeddedApp::AddDocument(const std::string& templateFile, bool visible,
+                                                        std::string& error)
+{
+    return TWordEmbeddedDoc::Open(templateFile, visible, Opener_, error);
+}
+
+std::string TWordEmbeddedApp::UserTemplateFolder()
+{
+    return DesktopTemplatesFolder();
+}

@@ -1,0 +1,104 @@
+// XML parts of a word-processor package for the embedded engine (pugixml): loading and
+// writing them without changing what is not edited, document-order helpers, and the
+// removal of a range of content that keeps the ends of other ranges (bookmarks,
+// comments) that reach into it.
+#pragma once
+
+#include "core/UWordPackage.h"
+
+#include <pugixml.hpp>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct TXmlPart {
+    std::string Name;
+    pugi::xml_document Doc;
+    bool Bom = false;
+    std::string AfterDeclaration;  // the line end after "<?xml ...?>", which the parser drops
+    bool Changed = false;
+};
+
+// Reads and parses a part. Null with error when it is missing or not well-formed.
+std::unique_ptr<TXmlPart> LoadXmlPart(const TWordPackage& package, const std::string& name, std::string& error);
+// The part as UTF-8 bytes: no reformatting, no added declaration.
+std::string SerializeXmlPart(const TXmlPart& part);
+// Puts a changed part back into the package.
+void StoreXmlPart(TWordPackage& package, const TXmlPart& part);
+
+// The prefix with colon ("w:") the root declares for uri; "" for the default
+// namespace; fallback when the namespace is not declared on the root.
+std::string PrefixFor(pugi::xml_node root, const char* uri, const std::string& fallback);
+
+// The node after node in document order (start tags), null at the end.
+pugi::xml_node NextInOrder(pugi::xml_node node);
+// Whether a's start tag comes before b's.
+bool Precedes(pugi::xml_node a, pugi::xml_node b);
+bool IsAncestorOf(pugi::xml_node ancestor, pugi::xml_node node);
+
+// The end of a range (a bookmark, a comment) found in content that is removed.
+struct TRangeMarker {
+    std::string Key;     // what pairs the start and the end of one range
+    bool Start = false;
+    bool End = false;    // both for a point (a collapsed range)
+};
+
+// How the stories of one file format are built.
+class TStoryRules {
+public:
+    virtual ~TStoryRules() = default;
+    virtual bool IsParagraph(pugi::xml_node node) const = 0;
+    // Whether the node is the paragraph's property element, which removal keeps.
+    virtual bool IsParagraphProperties(pugi::xml_node node) const = 0;
+    virtual bool MarkerOf(pugi::xml_node node, TRangeMarker& marker) const = 0;
+    // Called before second, joined into first, is removed (to keep a section break).
+    virtual void MergeParagraphProperties(pugi::xml_node first, pugi::xml_node second) const = 0;
+};
+
+// Called for every marker node that is destroyed with the content around it.
+using TMarkerRemoved = std::function<void(pugi::xml_node marker)>;
+
+// The innermost paragraph around node (node itself when it is one); null if none.
+pugi::xml_node ParagraphOf(pugi::xml_node node, const TStoryRules& rules);
+
+// The answer as the pieces a story is built from: text (UTF-8), manual line breaks
+// (vertical tab, CR LF, CR, LF) and tabs. Other control characters cannot stand in XML
+// and are dropped.
+struct TTextPiece {
+    enum TKind { Text, Break, Tab };
+    TKind Kind = Text;
+    std::string Utf8;
+};
+std::vector<TTextPiece> SplitAnswer(const std::string& windows1252);
+// The pieces as one line: breaks and tabs become blanks.
+std::string PiecesAsLine(const std::vector<TTextPiece>& pieces);
+
+// Removes the nodes (none inside another). Markers of ranges that reach out of them are
+// kept: ends are moved before start, starts after end; the others are reported.
+void RemoveKeepingMarkers(const std::vector<pugi::xml_node>& nodes, pugi::xml_node start, pugi::xml_node end,
+                          const TStoryRules& rules, const TMarkerRemoved& removed);
+
+// Removes everything between start and end (start before end). When they lie in two
+// sibling paragraphs, the paragraphs between are removed and the rest of the second
+// joined to the first. The markers of ranges that reach out of the removed content
+// are kept at its edges: ends before start, starts after end. Returns an error text
+// when the paragraphs are not siblings (the range crosses table cells or frames).
+std::string ClearRange(pugi::xml_node start, pugi::xml_node end, const TStoryRules& rules,
+                       const TMarkerRemoved& removed);
+
+// The editable stories of one opened file: bookmarks and fields. Names are UTF-8.
+class TWordContent {
+public:
+    virtual ~TWordContent() = default;
+    // Bookmark names in reading order, each once.
+    virtual std::vector<std::string> Bookmarks() const = 0;
+    virtual bool HasBookmark(const std::string& name) const = 0;
+    // Replaces every occurrence of the bookmark; an error text names no bookmark.
+    virtual std::string Fill(const std::string& name, const std::vector<TTextPiece>& pieces) = 0;
+    virtual std::string UpdateFields() = 0;
+    // Puts the changed parts back into the package.
+    virtual void Store(TWordPackage& package) = 0;
+    virtual std::string Extension() const = 0;
+};

@@ -1,0 +1,371 @@
+// Word-processor files for the engine tests: small templates built from a few lines of
+// XML, zips with exactly the headers a test needs, and readers for the results.
+#pragma once
+
+#include "core/UWordPackage.h"
+
+#include <pugixml.hpp>
+#include <zip.h>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct TTestEntry {
+    std::string Name;
+    std::string Data;
+};
+
+// A zip made by libzip, entries in the given order.
+inline std::string MakeZip(const std::vector<TTestEntry>& entries)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_t* zip = zip_open_from_source(target, ZIP_TRUNCATE, &error);
+    if (!zip)
+        throw std::runtime_error("zip_open_from_source failed");
+    zip_source_keep(target);
+    for (const TTestEntry& entry : entries) {
+        zip_source_t* source = zip_source_buffer(zip, entry.Data.data(), entry.Data.size(), 0);
+        if (zip_file_add(zip, entry.Name.c_str(), source, 0) < 0)
+            throw std::runtime_error("zip_file_add failed");
+    }
+    if (zip_close(zip) != 0)
+        throw std::runtime_error("zip_close failed");
+    zip_source_open(target);
+    std::string bytes;
+    char buffer[4096];
+    zip_int64_t got = 0;
+    while ((got = zip_source_read(target, buffer, sizeof buffer)) > 0)
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    zip_source_close(target);
+    zip_source_free(target);
+    zip_error_fini(&error);
+    return bytes;
+}
+
+// A zip written byte by byte: each entry is one stored deflate block holding Data, and
+// both headers claim ClaimedSize as the unpacked size. Lets a test lie about sizes.
+struct TRawEntry {
+    std::string Name;
+    std::string Data;
+    std::uint32_t ClaimedSize = 0;
+};
+
+inline std::uint32_t TestCrc32(const std::string& data)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : data) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+inline std::string MakeRawZip(const std::vector<TRawEntry>& entries)
+{
+    const auto u16 = [](std::string& out, std::uint32_t v) {
+        out += static_cast<char>(v & 0xFF);
+        out += static_cast<char>((v >> 8) & 0xFF);
+    };
+    const auto u32 = [&](std::string& out, std::uint32_t v) {
+        u16(out, v & 0xFFFF);
+        u16(out, v >> 16);
+    };
+    std::string body;
+    std::string directory;
+    for (const TRawEntry& entry : entries) {
+        std::string deflated;
+        deflated += '\x01';  // final block, stored
+        u16(deflated, static_cast<std::uint32_t>(entry.Data.size()));
+        u16(deflated, static_cast<std::uint32_t>(~entry.Data.size() & 0xFFFF));
+        deflated += entry.Data;
+        const auto offset = static_cast<std::uint32_t>(body.size());
+        const std::uint32_t crc = TestCrc32(entry.Data);
+        const auto writeCommon = [&](std::string& out) {
+            u16(out, 20);  // version needed
+            u16(out, 0);   // flags
+            u16(out, 8);   // deflate
+            u16(out, 0);   // time
+            u16(out, 0x21);  // date 1980-01-01
+            u32(out, crc);
+            u32(out, static_cast<std::uint32_t>(deflated.size()));
+            u32(out, entry.ClaimedSize);
+            u16(out, static_cast<std::uint32_t>(entry.Name.size()));
+            u16(out, 0);  // extra
+        };
+        u32(body, 0x04034b50);
+        writeCommon(body);
+        body += entry.Name;
+        body += deflated;
+        u32(directory, 0x02014b50);
+        u16(directory, 20);  // version made by
+        writeCommon(directory);
+        u16(directory, 0);  // comment
+        u16(directory, 0);  // disk
+        u16(directory, 0);  // internal attributes
+        u32(directory, 0);  // external attributes
+        u32(directory, offset);
+        directory += entry.Name;
+    }
+    std::string end;
+    u32(end, 0x06054b50);
+    u16(end, 0);
+    u16(end, 0);
+    u16(end, static_cast<std::uint32_t>(entries.size()));
+    u16(end, static_cast<std::uint32_t>(entries.size()));
+    u32(end, static_cast<std::uint32_t>(directory.size()));
+    u32(end, static_cast<std::uint32_t>(body.size()));
+    u16(end, 0);
+    return body + directory + end;
+}
+
+inline const char* const kW = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+inline const char* const kTemplateMainType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
+inline const char* const kDocumentMainType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
+
+// An Office Open XML template; the story texts are the inner XML of their root, with
+// the prefix "w" bound. An empty story is left out.
+struct TDocxSpec {
+    std::string Body;
+    std::string Header;
+    std::string Footer;
+    std::string Footnotes;
+    std::string Settings = "<w:zoom w:percent=\"100\"/><w:compat/>";
+    bool HasSettings = true;
+    std::string MainType = kTemplateMainType;
+    bool Macros = false;
+};
+
+inline std::string StoryXml(const char* root, const std::string& inner, const std::string& extraNamespaces = {})
+{
+    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<w:") + root
+        + " xmlns:w=\"" + kW + "\"" + extraNamespaces + ">" + inner + "</w:" + root + ">";
+}
+
+inline std::vector<TTestEntry> DocxEntries(const TDocxSpec& spec)
+{
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    std::string types =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Override PartName=\"/word/document.xml\" ContentType=\"" + spec.MainType + "\"/>";
+    std::string rels = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+                       "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    std::vector<TTestEntry> parts;
+    const auto story = [&](const std::string& inner, const char* root, const char* file, const char* type,
+                           const char* contentType) {
+        if (inner.empty())
+            return;
+        parts.push_back({std::string("word/") + file, StoryXml(root, inner)});
+        types += std::string("<Override PartName=\"/word/") + file + "\" ContentType=\""
+            + "application/vnd.openxmlformats-officedocument.wordprocessingml." + contentType + "+xml\"/>";
+        rels += "<Relationship Id=\"rId" + std::to_string(parts.size()) + "\" Type=\"" + rel + type
+            + "\" Target=\"" + file + "\"/>";
+    };
+    story(spec.Header, "hdr", "header1.xml", "header", "header");
+    story(spec.Footer, "ftr", "footer1.xml", "footer", "footer");
+    story(spec.Footnotes, "footnotes", "footnotes.xml", "footnotes", "footnotes");
+    if (spec.HasSettings)
+        story(spec.Settings, "settings", "settings.xml", "settings", "settings");
+    if (spec.Macros) {
+        types += "<Default Extension=\"bin\" ContentType=\"application/vnd.ms-office.vbaProject\"/>"
+                 "<Override PartName=\"/word/vbaData.xml\" ContentType=\"application/vnd.ms-word.vbaData+xml\"/>";
+        rels += "<Relationship Id=\"rIdVba\" Type=\"http://schemas.microsoft.com/office/2006/relationships/vbaProject\""
+                " Target=\"vbaProject.bin\"/>";
+        parts.push_back({"word/vbaProject.bin", std::string("VBA\0\1\2 macro bytes", 18)});
+        parts.push_back({"word/_rels/vbaProject.bin.rels",
+                         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+                         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                         "<Relationship Id=\"rId1\" Type=\"http://schemas.microsoft.com/office/2006/relationships/"
+                         "wordVbaData\" Target=\"vbaData.xml\"/></Relationships>"});
+        parts.push_back({"word/vbaData.xml", "<?xml version=\"1.0\"?><wne:vbaSuppData "
+                                             "xmlns:wne=\"http://schemas.microsoft.com/office/word/2006/wordml\"/>"});
+    }
+    types += "</Types>";
+    rels += "</Relationships>";
+    std::vector<TTestEntry> entries = {
+        {"[Content_Types].xml", types},
+        {"_rels/.rels", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+                        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                        "<Relationship Id=\"rId1\" Type=\"" + rel + "officeDocument\" Target=\"word/document.xml\"/>"
+                        "</Relationships>"},
+        {"word/document.xml", StoryXml("document", "<w:body>" + spec.Body + "</w:body>",
+                                       " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\""
+                                       " xmlns:wps=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\""
+                                       " xmlns:v=\"urn:schemas-microsoft-com:vml\"")},
+        {"word/_rels/document.xml.rels", rels},
+        {"docProps/app.xml", "<?xml version=\"1.0\"?><Properties><Template>Test.dotx</Template></Properties>"},
+    };
+    entries.insert(entries.end(), parts.begin(), parts.end());
+    return entries;
+}
+
+inline std::string MakeDocx(const TDocxSpec& spec)
+{
+    return MakeZip(DocxEntries(spec));
+}
+
+inline const char* const kOdfNamespaces =
+    " xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
+    " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\""
+    " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
+    " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\""
+    " xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\""
+    " xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\""
+    " xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\""
+    " office:version=\"1.3\"";
+
+// An OpenDocument text template: Body is the inner XML of office:text, MasterPage the
+// inner XML of the standard master page (headers, footers).
+struct TOttSpec {
+    std::string Body;
+    std::string MasterPage;
+    std::string MimeType = "application/vnd.oasis.opendocument.text-template";
+};
+
+inline std::vector<TTestEntry> OttEntries(const TOttSpec& spec)
+{
+    return {
+        {"mimetype", spec.MimeType},
+        {"content.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content")
+                            + kOdfNamespaces + "><office:automatic-styles><style:style style:name=\"T1\" "
+                              "style:family=\"text\"><style:text-properties fo:font-weight=\"bold\"/></style:style>"
+                              "</office:automatic-styles><office:body><office:text>" + spec.Body
+                            + "</office:text></office:body></office:document-content>"},
+        {"styles.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles")
+                           + kOdfNamespaces + "><office:master-styles><style:master-page style:name=\"Standard\">"
+                           + spec.MasterPage + "</style:master-page></office:master-styles></office:document-styles>"},
+        {"META-INF/manifest.xml",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<manifest:manifest "
+         "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" manifest:version=\"1.3\">"
+         "<manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.3\" manifest:media-type=\""
+             + spec.MimeType + "\"/>"
+             "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>"
+             "<manifest:file-entry manifest:full-path=\"styles.xml\" manifest:media-type=\"text/xml\"/>"
+             "</manifest:manifest>"},
+    };
+}
+
+inline std::string MakeOtt(const TOttSpec& spec)
+{
+    return MakeZip(OttEntries(spec));
+}
+
+// One part of a written document.
+inline std::string PartOf(const std::string& zipBytes, const std::string& name)
+{
+    std::string error;
+    auto package = TWordPackage::Open(zipBytes, error);
+    if (!package)
+        throw std::runtime_error("result is no zip: " + error);
+    std::string data;
+    error = package->Read(name, data);
+    if (!error.empty())
+        throw std::runtime_error(error);
+    return data;
+}
+
+inline std::unique_ptr<pugi::xml_document> ParseXml(const std::string& xml)
+{
+    auto doc = std::make_unique<pugi::xml_document>();
+    if (!doc->load_string(xml.c_str(), pugi::parse_default | pugi::parse_ws_pcdata))
+        throw std::runtime_error("result is not XML");
+    return doc;
+}
+
+// The text of each paragraph of an Office Open XML story: breaks as "\n", tabs as "\t".
+// Nested paragraphs (text boxes) are listed after the paragraph that holds them.
+inline std::vector<std::string> DocxParagraphs(const std::string& xml)
+{
+    auto doc = ParseXml(xml);
+    std::vector<std::string> texts;
+    for (const pugi::xpath_node& p : doc->select_nodes("//w:p")) {
+        std::string text;
+        for (pugi::xml_node n = p.node().first_child(); n;) {
+            const std::string tag = n.name();
+            text += tag == "w:t" ? n.text().get() : tag == "w:br" ? "\n" : tag == "w:tab" ? "\t" : "";
+            if (n.first_child() && tag != "w:p" && tag != "w:t")
+                n = n.first_child();
+            else {
+                while (n != p.node() && !n.next_sibling())
+                    n = n.parent();
+                n = n == p.node() ? pugi::xml_node() : n.next_sibling();
+            }
+        }
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+// The text inside the first occurrence of a bookmark (Office Open XML).
+inline std::string DocxBookmarkText(const std::string& xml, const std::string& name)
+{
+    auto doc = ParseXml(xml);
+    const pugi::xml_node start = doc->select_node(("//w:bookmarkStart[@w:name='" + name + "']").c_str()).node();
+    if (!start)
+        return "<no bookmark>";
+    const std::string id = start.attribute("w:id").value();
+    std::string text;
+    for (pugi::xml_node n = start; n; ) {
+        if (n != start && std::string(n.name()) == "w:bookmarkEnd" && id == n.attribute("w:id").value())
+            return text;
+        const std::string tag = n.name();
+        if (tag == "w:t")
+            text += n.text().get();
+        else if (tag == "w:br")
+            text += "\n";
+        else if (tag == "w:tab")
+            text += "\t";
+        else if (tag == "w:p" && n != start && !text.empty())
+            text += "|";  // paragraph border inside the bookmark
+        if (n.first_child())
+            n = n.first_child();
+        else {
+            while (n && !n.next_sibling())
+                n = n.parent();
+            if (n)
+                n = n.next_sibling();
+        }
+    }
+    return "<no end>";
+}
+
+// The text of each paragraph of an OpenDocument story: line breaks "\n", tabs "\t",
+// text:s as blanks.
+inline std::vector<std::string> OdfParagraphs(const std::string& xml)
+{
+    auto doc = ParseXml(xml);
+    std::vector<std::string> texts;
+    for (const pugi::xpath_node& p : doc->select_nodes("//text:p | //text:h")) {
+        std::string text;
+        for (pugi::xml_node n = p.node().first_child(); n;) {
+            const std::string tag = n.name();
+            if (n.type() == pugi::node_pcdata)
+                text += n.value();
+            else if (tag == "text:line-break")
+                text += "\n";
+            else if (tag == "text:tab")
+                text += "\t";
+            else if (tag == "text:s")
+                text += std::string(n.attribute("text:c").as_uint(1), ' ');
+            if (n.first_child() && tag != "text:p" && tag != "text:h")
+                n = n.first_child();
+            else {
+                while (n != p.node() && !n.next_sibling())
+                    n = n.parent();
+                n = n == p.node() ? pugi::xml_node() : n.next_sibling();
+            }
+        }
+        texts.push_back(text);
+    }
+    return texts;
+}
