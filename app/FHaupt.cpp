@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "config/UKonfig.h"
 #include "config/USprache.h"
@@ -107,6 +108,21 @@ QIcon HelpIcon()
         p.setFont(font);
         p.drawText(QRect(2, 2, 20, 20), Qt::AlignCenter, "?");
     }));
+}
+
+// The folder itself, or the nearest of its parents that exists: until something has been
+// saved, the document-data folder does not exist yet, while the examples lie beside it.
+std::string NearestExistingFolder(const std::string& folder)
+{
+    std::error_code ignored;
+    std::filesystem::path path(folder);
+    while (!path.empty() && !std::filesystem::is_directory(path, ignored) && path.has_parent_path() &&
+           path.parent_path() != path)
+        path = path.parent_path();
+    std::string result = path.string();
+    if (!result.empty() && result.back() != '/')
+        result += '/';
+    return result;
 }
 
 // File names are kept in the file system's own bytes, as the command line gives them.
@@ -461,7 +477,7 @@ void TFMHaupt::Open()
     TOeffnenAnfrage request;
     request.Title = Text("OpenTitle");
     request.Filter = Text("OpenFilter");
-    request.InitialDir = dokument_.FolderSetting("VerzeichnisDokumente");
+    request.InitialDir = NearestExistingFolder(dokument_.FolderSetting("VerzeichnisDokumente"));
     request.DefaultExt = "XML";
     std::string fileName;
     if (!openDialog_ || !openDialog_(request, fileName))

@@ -11,13 +11,13 @@ command -v xvfb-run >/dev/null || {
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target tavix-screenshots
 
-shoot() {  # shoot <language> <folder> <example> <locale>
+shoot() {  # shoot <language> <folder> <locale> <example>...
   local home
   home=$(mktemp -d)
-  HOME=$home XDG_CONFIG_HOME=$home/.config QT_QPA_PLATFORM=xcb LANG=$4 LC_ALL=$4 \
+  HOME=$home XDG_CONFIG_HOME=$home/.config QT_QPA_PLATFORM=xcb LANG=$3 LC_ALL=$3 \
     xvfb-run -a -s "-screen 0 1280x900x24" \
-    ./build/bin/tavix-screenshots "docs/screenshots/$2" "$1" "$3"
+    ./build/bin/tavix-screenshots "docs/screenshots/$2" "$1" "${@:4}"
   rm -rf "$home"
 }
-shoot ENGLISH en "data/Examples/Invoice.TXL" en_US.UTF-8
-shoot Deutsch de "data/Examples/Angebot.TXL" de_DE.UTF-8
+shoot ENGLISH en en_US.UTF-8 "data/Examples/Invoice.TXL" "data/Examples/Meeting Minutes.TXL"
+shoot Deutsch de de_DE.UTF-8 "data/Examples/Angebot.TXL" "data/Examples/Besprechungsprotokoll.TXL"

@@ -1,6 +1,7 @@
-// tavix-screenshots OUTPUT-FOLDER LANGUAGE TEMPLATE
-// Starts the main window in the given language (e.g. ENGLISH, Deutsch) on a template and
-// writes PNG pictures of the window and of the answer dialog of each field type in it.
+// tavix-screenshots OUTPUT-FOLDER LANGUAGE TEMPLATE...
+// Starts the main window in the given language (e.g. ENGLISH, Deutsch) on each template in
+// turn and writes PNG pictures of the window (on the first template) and of the answer
+// dialog of each field type found in them.
 // Meant to run under a virtual X server (scripts/screenshots.sh) in a throw-away HOME.
 #include <QApplication>
 #include <QDir>
@@ -55,8 +56,8 @@ bool PictureAnswerDialog(TFMHaupt& window, const QString& file)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    if (argc != 4) {
-        std::cerr << "usage: tavix-screenshots OUTPUT-FOLDER LANGUAGE TEMPLATE\n";
+    if (argc < 4) {
+        std::cerr << "usage: tavix-screenshots OUTPUT-FOLDER LANGUAGE TEMPLATE...\n";
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
@@ -71,23 +72,26 @@ int main(int argc, char** argv)
     TFMHaupt(std::vector<std::string>{}).close();
     TKonf(TKonf::DefaultPath()).SetLanguage(argv[2]);
 
-    TFMHaupt window(std::vector<std::string>{argv[3]});
-    window.resize(760, 520);
-    window.show();
-    Settle();
-    bool ok = Save(&window, output + "/main-window.png");
-
+    bool ok = true;
     std::set<int> pictured;
-    for (int row = 0; row < window.Dokument().RowCount(); ++row) {
-        const TTAFeld* field = window.Dokument().Field(row);
-        if (!pictured.insert(field->Type).second)
-            continue;
-        window.SelectRow(row);
+    for (int t = 3; t < argc; ++t) {
+        TFMHaupt window(std::vector<std::string>{argv[t]});
+        window.resize(760, 520);
+        window.show();
         Settle();
-        const QString name = QString::fromLatin1(FieldTypeName(field->Type)).toLower();
-        ok = PictureAnswerDialog(window, output + "/answer-" + name + ".png") && ok;
+        if (t == 3)
+            ok = Save(&window, output + "/main-window.png");
+        for (int row = 0; row < window.Dokument().RowCount(); ++row) {
+            const TTAFeld* field = window.Dokument().Field(row);
+            if (!pictured.insert(field->Type).second)
+                continue;
+            window.SelectRow(row);
+            Settle();
+            const QString name = QString::fromLatin1(FieldTypeName(field->Type)).toLower();
+            ok = PictureAnswerDialog(window, output + "/answer-" + name + ".png") && ok;
+        }
+        window.Dokument().SetChanged(false);
     }
-    window.Dokument().SetChanged(false);
     SetFeldDialoge(nullptr);
     SetMeldungsZiel(nullptr);
     return ok ? 0 : 1;

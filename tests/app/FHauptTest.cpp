@@ -228,7 +228,8 @@ TEST_F(FHauptTest, OpenAsksBeforeDroppingChangesAndUsesTheDocumentFolder)
     meldungen_.Antworten = {mrNo};
     window->Open();
     ASSERT_EQ(openRequests_.size(), 1u);
-    EXPECT_EQ(openRequests_[0].InitialDir, window->Dokument().FolderSetting("VerzeichnisDokumente"));
+    EXPECT_EQ(openRequests_[0].InitialDir, ordner_ / "Documents/Tavix/")
+        << "the document-data folder is made by the first save; the examples lie above it";
     EXPECT_EQ(Questions(*window), (std::vector<std::string>{"B?", "C?"}));
     EXPECT_EQ(window->Dokument().FileName(), window->Dokument().FolderSetting("VerzeichnisDokumente") + "Second.DXL");
 
