@@ -23,7 +23,9 @@
 
 #include "config/UKonfig.h"
 #include "config/USprache.h"
+#include "dialogs/FEingabe.h"
 #include "dialogs/FHilfe.h"
+#include "dialogs/FListbox.h"
 #include "dialogs/UQtText.h"
 #include "env/UDateien.h"
 
@@ -279,6 +281,8 @@ void TFMHaupt::BuildActions()
     connect(acNeuesFeld_, &QAction::triggered, this, [this] { InsertField(); });
     connect(acFeldBearbeiten_, &QAction::triggered, this, [this] { EditSelectedOrBeep(); });
     connect(acFeldLoeschen_, &QAction::triggered, this, [this] { DeleteFieldOrBeep(); });
+    connect(acVorlageTitel_, &QAction::triggered, this, [this] { ChangeTitle(); });
+    connect(acSprache_, &QAction::triggered, this, [this] { ChooseLanguage(); });
     // After every command the enabling rules are evaluated again.
     for (QAction* action : actions_)
         connect(action, &QAction::triggered, this, [this] { UpdateActions(); });
@@ -536,6 +540,38 @@ void TFMHaupt::DeleteFieldOrBeep()
         Beep();
     else
         DeleteField();
+}
+
+void TFMHaupt::ChangeTitle()
+{
+    const QRect window = geometry();
+    TEingabeParams params;
+    params.Caption = Text("DocTitle");
+    params.X = window.left() + window.width() / 4;
+    params.Y = window.top() + window.width() / 4;
+    params.Width = screen()->geometry().width() / 4;
+    params.Question = "Geben Sie den Titel der Vorlage ein";
+    params.Answer = dokument_.Title();
+    params.MaxChar = 80;
+    // The title is not part of the answers: changing it alone asks nothing at closing.
+    if (TFMEingabe::Execute(params))
+        dokument_.SetTitle(params.Answer);
+}
+
+void TFMHaupt::ChooseLanguage()
+{
+    const QRect window = geometry();
+    TListboxParams params;
+    params.X = window.left() + window.width() / 4;
+    params.Y = window.top() + window.height() / 3;
+    params.Width = screen()->geometry().width() / 4;
+    params.Answer = konf_->GetLanguage();
+    params.VList = ListFiles(sprache_->Folder(), "*.SPR", false, false);
+    if (TFMListbox::Execute(params) < 0)
+        return;
+    konf_->SetLanguage(params.Answer);
+    sprache_->Load(konf_->GetLanguage() + ".SPR");
+    ApplyLanguage();
 }
 
 void TFMHaupt::Beep()

@@ -70,6 +70,8 @@ public:
     void EditSelected();
     void InsertField();
     void DeleteField();
+    void ChangeTitle();
+    void ChooseLanguage();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -7,11 +7,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <functional>
 
 #include "config/TestMeldungen.h"
 #include "config/TestOrdner.h"
@@ -111,6 +117,24 @@ protected:
         for (int i = 0; i < list->topLevelItemCount(); ++i)
             texts.push_back(list->topLevelItem(i)->text(0).toStdString());
         return texts;
+    }
+
+    // Runs action on the modal dialog the code under test shows next; returns whether one came.
+    static bool OnNextModal(const std::function<void(QWidget*)>& action, const std::function<void()>& run)
+    {
+        bool ran = false;
+        QTimer timer;
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                timer.stop();
+                ran = true;
+                action(modal);
+            }
+        });
+        timer.start();
+        run();
+        return ran;
     }
 
     static void PressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -345,6 +369,42 @@ TEST_F(FHauptTest, PlacementIsRestoredAndStored)
     TKonf stored(ordner_ / ".config/Tavix/KONFIGURATION.XML");
     EXPECT_EQ(stored.ReadColumns("LV"), (std::vector<std::string>{"120", "333"}));
     EXPECT_EQ(stored.ReadWindowState("FMHaupt").Width, 700);
+}
+
+TEST_F(FHauptTest, ChooseLanguageTranslatesTheWindowAtOnce)
+{
+    auto window = Start({});
+    const bool shown = OnNextModal(
+        [](QWidget* dialog) {
+            auto* list = dialog->findChild<QListWidget*>("LB");
+            ASSERT_NE(list, nullptr);
+            const auto found = list->findItems("Deutsch", Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1);
+            list->setCurrentItem(found.first());
+            dialog->findChild<QPushButton*>("BTOk")->click();
+        },
+        [&] { Action(*window, "ACSprache")->trigger(); });
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(Konf()->GetLanguage(), "Deutsch");
+    EXPECT_EQ(List(*window)->headerItem()->text(0).toStdString(), "Frage");
+    EXPECT_EQ(window->findChild<QMenu*>("HMDatei")->title().toStdString(), "Datei");
+}
+
+TEST_F(FHauptTest, ChangeTitleRenamesWithoutMarkingAChange)
+{
+    const std::string path = WriteTemplate("Offer.TXL", {"Name"});
+    auto window = Start({path});
+    Action(*window, "ACVorlageBearbeiten")->trigger();
+    const bool shown = OnNextModal(
+        [](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>("ED")->setText("Quotation");
+            dialog->findChild<QPushButton*>("BTOk")->click();
+        },
+        [&] { Action(*window, "ACVorlageTitel")->trigger(); });
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(window->windowTitle().toStdString(), "Quotation");
+    EXPECT_EQ(window->Dokument().Title(), "Quotation");
+    EXPECT_FALSE(window->Dokument().Changed());
 }
 
 }  // namespace
