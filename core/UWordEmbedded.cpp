@@ -5,10 +5,10 @@
 #include "core/UWordPackage.h"
 #include "core/UWordXml.h"
 #include "env/UCodec.h"
+#include "env/UBesoVerzeichnis.h"
 #include "env/UDateien.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -102,22 +102,6 @@ std::string BaseNameOf(const std::string& path)
     return name;
 }
 
-std::string EnvValue(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-std::string HomeFolder()
-{
-    const std::string home = EnvValue("HOME");
-    if (!home.empty() && home.front() == '/')
-        return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir && entry->pw_dir[0] == '/')
-        return entry->pw_dir;
-    return {};
-}
-
 std::string WithSlash(std::string folder)
 {
     if (!folder.empty() && folder.back() != '/')
@@ -125,50 +109,14 @@ std::string WithSlash(std::string folder)
     return folder;
 }
 
-// XDG_TEMPLATES_DIR="$HOME/Vorlagen" as xdg-user-dirs writes it.
-std::optional<std::string> TemplatesDirOf(const std::string& line, const std::string& home)
-{
-    const std::string key = "XDG_TEMPLATES_DIR=";
-    std::size_t pos = line.find_first_not_of(" \t");
-    if (pos == std::string::npos || line.compare(pos, key.size(), key) != 0)
-        return std::nullopt;
-    pos += key.size();
-    const bool quoted = pos < line.size() && line[pos] == '"';
-    if (quoted)
-        ++pos;
-    std::string raw;
-    for (; pos < line.size(); ++pos) {
-        const char c = line[pos];
-        if ((quoted && c == '"') || (!quoted && (c == ' ' || c == '\t' || c == '#')))
-            break;
-        raw += c == '\\' && pos + 1 < line.size() ? line[++pos] : c;
-    }
-    if (raw.compare(0, 5, "$HOME") == 0 && (raw.size() == 5 || raw[5] == '/'))
-        return home + raw.substr(5);
-    if (!raw.empty() && raw.front() == '/')
-        return raw;
-    return std::nullopt;
-}
-
 }  // namespace
 
 std::string DesktopTemplatesFolder()
 {
-    const std::string home = HomeFolder();
+    const std::string home = UserHomeFolder();
     if (home.empty())
         return {};
-    std::string config = EnvValue("XDG_CONFIG_HOME");
-    if (config.empty() || config.front() != '/')
-        config = WithSlash(home) + ".config";
-    std::optional<std::string> folder;
-    std::ifstream in(WithSlash(config) + "user-dirs.dirs", std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (auto value = TemplatesDirOf(line, home))
-            folder = std::move(value);  // the last assignment counts, as in the shell
-    }
+    std::optional<std::string> folder = XdgUserDir("XDG_TEMPLATES_DIR");
     // xdg-user-dirs points a folder it switched off at the home folder itself.
     if (!folder || WithSlash(*folder) == WithSlash(home))
         folder = WithSlash(home) + "Templates";

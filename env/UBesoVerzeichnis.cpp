@@ -25,21 +25,6 @@ std::string EnvValue(const char* name)
     return value ? std::string(value) : std::string();
 }
 
-// $HOME when it is an absolute path, else the account's home from the password database.
-std::string HomeFolder()
-{
-    std::string home = EnvValue("HOME");
-    if (!home.empty() && home.front() == '/')
-        return home;
-    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found
-        && found->pw_dir && found->pw_dir[0] == '/')
-        return found->pw_dir;
-    return {};
-}
 
 // XDG base folders must be absolute; a relative value is ignored as the XDG rules say.
 std::string ConfigHome(const std::string& home)
@@ -91,22 +76,9 @@ std::optional<std::string> UserDirValue(const std::string& line, const std::stri
 
 std::string DocumentsFolder()
 {
-    const std::string home = HomeFolder();
-    const std::string config = ConfigHome(home);
-    std::optional<std::string> documents;
-    if (!config.empty()) {
-        std::ifstream in(WithSlash(config) + "user-dirs.dirs", std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            // Like the shell that reads this file: the last assignment counts.
-            if (auto value = UserDirValue(line, "XDG_DOCUMENTS_DIR", home))
-                documents = std::move(value);
-        }
-    }
-    if (documents)
+    if (auto documents = XdgUserDir("XDG_DOCUMENTS_DIR"))
         return *documents;
+    const std::string home = UserHomeFolder();
     if (home.empty())
         return {};
     return WithSlash(home) + "Documents";
@@ -133,7 +105,7 @@ void GetSpecialFolder(std::int32_t csidl, std::string& path)
         path = DocumentsFolder();
         break;
     case CSIDL_LOCAL_APPDATA:
-        path = ConfigHome(HomeFolder());
+        path = ConfigHome(UserHomeFolder());
         break;
     case CSIDL_COMMON_APPDATA:
         path = InstallationShareFolder();
@@ -150,4 +122,38 @@ std::string SpecialFolder(std::int32_t csidl)
     std::string path;
     GetSpecialFolder(csidl, path);
     return path;
+}
+
+std::string UserHomeFolder()
+{
+    std::string home = EnvValue("HOME");
+    if (!home.empty() && home.front() == '/')
+        return home;
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found
+        && found->pw_dir && found->pw_dir[0] == '/')
+        return found->pw_dir;
+    return {};
+}
+
+std::optional<std::string> XdgUserDir(const std::string& key)
+{
+    const std::string home = UserHomeFolder();
+    const std::string config = ConfigHome(home);
+    if (config.empty())
+        return std::nullopt;
+    std::optional<std::string> folder;
+    std::ifstream in(WithSlash(config) + "user-dirs.dirs", std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        // Like the shell that reads this file: the last assignment counts.
+        if (auto value = UserDirValue(line, key, home))
+            folder = std::move(value);
+    }
+    return folder;
 }

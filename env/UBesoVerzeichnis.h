@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 constexpr std::int32_t CSIDL_PERSONAL = 5;
@@ -21,3 +22,11 @@ constexpr std::int32_t CSIDL_COMMON_APPDATA = 35;
 // exist yet.
 void GetSpecialFolder(std::int32_t csidl, std::string& path);
 std::string SpecialFolder(std::int32_t csidl);
+
+// The user's home folder: $HOME when it is absolute, else the account's from the password
+// database; empty when neither is known.
+std::string UserHomeFolder();
+// A folder of the user's user-dirs.dirs (as xdg-user-dirs writes it) by its key, such as
+// "XDG_DOCUMENTS_DIR" or "XDG_TEMPLATES_DIR"; the last assignment counts. None when the
+// file or the key is missing or the value is neither absolute nor below $HOME.
+std::optional<std::string> XdgUserDir(const std::string& key);
