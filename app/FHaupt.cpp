@@ -187,6 +187,14 @@ TFMHaupt::TFMHaupt(const std::vector<std::string>& parameters, QWidget* parent) 
         return QtOpenDialog(this, request, fileName);
     };
     beep_ = [] { QApplication::beep(); };
+    word_ = std::make_unique<TWordSitzung>(dokument_);
+    word_->SetLog([this](const std::string& line) { Log(line); });
+    word_->SetBusy([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
 
     BuildActions();
     BuildLayout();
@@ -276,6 +284,7 @@ void TFMHaupt::BuildActions()
     connect(acDateiSpeichernUnter_, &QAction::triggered, this, [this] { dokument_.SaveFile(true, false); });
     connect(acBeenden_, &QAction::triggered, this, [this] { close(); });
     connect(acBearbeiten_, &QAction::triggered, this, [this] { EditSelectedOrBeep(); });
+    connect(acDokument_, &QAction::triggered, this, [this] { GenerateDocument(); });
     connect(acVorlageBearbeiten_, &QAction::toggled, this, [this] { UpdateActions(); });
     connect(acVorlageSpeichern_, &QAction::triggered, this, [this] { dokument_.SaveFile(true, true); });
     connect(acNeuesFeld_, &QAction::triggered, this, [this] { InsertField(); });
@@ -531,6 +540,17 @@ void TFMHaupt::DeleteField()
     if (row < 0 || !dokument_.DeleteField(row))
         return;
     SelectRow(row < dokument_.RowCount() ? row : -1);
+    UpdateActions();
+}
+
+void TFMHaupt::GenerateDocument()
+{
+    // The session shows the busy cursor while it works (not over its messages).
+    try {
+        word_->GenerateDocument();
+    } catch (const std::exception& failure) {
+        MsgDlg(failure.what(), TMsgKind::Error, {TMsgButton::OK});
+    }
     UpdateActions();
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/UDokument.h"
+#include "core/UWordErzeugung.h"
 
 class QAction;
 class QMenu;
@@ -52,8 +53,12 @@ public:
     void SetOeffnenDialog(TOeffnenDialog dialog) { openDialog_ = std::move(dialog); }
     void SetSpeicherDialog(TSpeicherDialog* dialog);
     void SetBeep(std::function<void()> beep) { beep_ = std::move(beep); }
+    // The program that opens a generated document (empty: the desktop's).
+    void SetWordOpener(TFileOpener opener) { word_->SetOpener(std::move(opener)); }
 
     TDokument& Dokument() { return dokument_; }
+    // The word-processor connection: WordApp and WordDoc of the last generation.
+    TWordSitzung& WordSitzung() { return *word_; }
     bool TemplateEditing() const;
     // Appends one line to the log.
     void Log(const std::string& line);
@@ -70,6 +75,8 @@ public:
     void EditSelected();
     void InsertField();
     void DeleteField();
+    // "Dokument..." (F5) with the busy cursor.
+    void GenerateDocument();
     void ChangeTitle();
     void ChooseLanguage();
 
@@ -109,6 +116,7 @@ private:
     std::unique_ptr<TKonf> konf_;
     std::unique_ptr<TSprache> sprache_;
     TDokument dokument_;
+    std::unique_ptr<TWordSitzung> word_;  // after the document it works on
 
     TOeffnenDialog openDialog_;
     std::unique_ptr<TSpeicherDialog> ownSaveDialog_;

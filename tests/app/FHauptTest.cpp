@@ -344,6 +344,70 @@ TEST_F(FHauptTest, TemplateEditingSwitchesCommandsAndTheEditor)
     EXPECT_EQ(List(*window)->topLevelItem(0)->text(0).toStdString(), "Edited");
 }
 
+TEST_F(FHauptTest, F5OnEachExampleWritesItsDocumentBesideTheDataAndOpensIt)
+{
+    std::vector<std::string> examples;  // the build's installation copies
+    for (const auto& entry : std::filesystem::directory_iterator(ExampleFolder()))
+        if (entry.path().extension() == ".TXL")
+            examples.push_back(entry.path().string());
+    ASSERT_FALSE(examples.empty());
+    for (const std::string& example : examples) {
+        SCOPED_TRACE(example);
+        auto window = Start({example});
+        std::vector<std::string> opened;
+        bool busy = true;
+        window->SetWordOpener([&](const std::string& path) {
+            opened.push_back(path);
+            const QCursor* cursor = QApplication::overrideCursor();
+            busy = busy && cursor && cursor->shape() == Qt::WaitCursor;
+            return std::string();
+        });
+        QAction* f5 = Action(*window, "ACDokument");
+        ASSERT_TRUE(f5->isEnabled());
+
+        f5->trigger();
+        f5->trigger();
+
+        const std::string folder = window->Dokument().FolderSetting("VerzeichnisDokumente");
+        const std::string base = std::filesystem::path(example).stem().string();
+        ASSERT_EQ(opened, (std::vector<std::string>{folder + base + ".docx", folder + base + " (2).docx"}));
+        for (const std::string& file : opened)
+            EXPECT_EQ(ReadBytes(file).substr(0, 2), "PK") << file;
+        const QStringList log = window->findChild<QPlainTextEdit*>("ME")->toPlainText().split('\n');
+        EXPECT_EQ(log, (QStringList{QString::fromStdString("The document was saved as \"" + opened[0] + "\"."),
+                                    QString::fromStdString("The document was saved as \"" + opened[1] + "\".")}))
+            << "every bookmark was filled";
+        EXPECT_EQ(window->Dokument().WordTemplate(), ExampleFolder() + base) << "the examples marker was resolved";
+        EXPECT_TRUE(busy) << "the busy cursor is shown while the document is made";
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_NE(window->WordSitzung().WordDoc(), nullptr) << "the window keeps the last document";
+    }
+    for (const auto& meldung : meldungen_.Meldungen)
+        ADD_FAILURE() << meldung.Text;
+}
+
+TEST_F(FHauptTest, F5WithAMissingWordTemplateShowsTheDotFileAndWritesNothing)
+{
+    const std::string path = WriteTemplate("Offer.TXL", {"Name"});
+    auto window = Start({path});
+    window->Dokument().SetWordTemplate("Missing");
+    int opened = 0;
+    window->SetWordOpener([&](const std::string&) {
+        ++opened;
+        return std::string();
+    });
+
+    Action(*window, "ACDokument")->trigger();
+
+    ASSERT_EQ(meldungen_.Meldungen.size(), 1u);
+    EXPECT_EQ(meldungen_.Meldungen[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(meldungen_.Meldungen[0].Text,
+              "The Word template \"" + (ordner_ / "Templates/Missing.dot") + "\" could not be found.");
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(window->findChild<QPlainTextEdit*>("ME")->toPlainText().isEmpty());
+}
+
 TEST_F(FHauptTest, PlacementIsRestoredAndStored)
 {
     Start({}).reset();  // the first start prepares the user's configuration
