@@ -127,6 +127,15 @@ std::string NearestExistingFolder(const std::string& folder)
     return result;
 }
 
+// The hourglass while the word processor is asked something, restored in every case.
+class TBusyCursor {
+public:
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
 // File names are kept in the file system's own bytes, as the command line gives them.
 std::string NativeFileName(const QString& name)
 {
@@ -291,6 +300,8 @@ void TFMHaupt::BuildActions()
     connect(acFeldBearbeiten_, &QAction::triggered, this, [this] { EditSelectedOrBeep(); });
     connect(acFeldLoeschen_, &QAction::triggered, this, [this] { DeleteFieldOrBeep(); });
     connect(acVorlageTitel_, &QAction::triggered, this, [this] { ChangeTitle(); });
+    connect(acVorlageWord_, &QAction::triggered, this, [this] { ChangeWordTemplate(); });
+    connect(acVorlageNeu_, &QAction::triggered, this, [this] { NewTemplate(); });
     connect(acSprache_, &QAction::triggered, this, [this] { ChooseLanguage(); });
     // After every command the enabling rules are evaluated again.
     for (QAction* action : actions_)
@@ -576,6 +587,59 @@ void TFMHaupt::ChangeTitle()
     // The title is not part of the answers: changing it alone asks nothing at closing.
     if (TFMEingabe::Execute(params))
         dokument_.SetTitle(params.Answer);
+}
+
+void TFMHaupt::ChangeWordTemplate()
+{
+    std::string folder;
+    std::vector<std::string> names;
+    {
+        TBusyCursor busy;
+        names = word_->ListWordTemplates(folder);
+    }
+    const QRect window = geometry();
+    TEingabeParams params;
+    params.Caption = Text("WordTemplate");
+    params.X = window.left() + window.width() / 4;
+    params.Y = window.top() + window.width() / 4;
+    params.Width = screen()->geometry().width() / 3;
+    params.Question = Text("QuestionWTemplate");
+    params.Answer = dokument_.WordTemplate();
+    params.VList = names;
+    params.MaxChar = 80;
+    // A bare name: it is looked up in the word processor's own template folder.
+    if (TFMEingabe::Execute(params))
+        dokument_.SetWordTemplate(params.Answer);
+}
+
+void TFMHaupt::NewTemplate()
+{
+    std::string folder;
+    std::vector<std::string> names;
+    {
+        TBusyCursor busy;
+        names = word_->ListWordTemplates(folder);
+    }
+    const QRect window = geometry();
+    std::string chosen = dokument_.WordTemplate();
+    if (TFMListbox::ChooseFromList("W\xE4hlen Sie die Word-Vorlage", QColor(255, 255, 255),
+                                   window.left() + window.width() / 4, window.top() + window.width() / 4, names,
+                                   chosen) < 0)
+        return;
+    TBusyCursor busy;
+    dokument_.SetWordTemplate(folder + chosen);
+    const std::vector<std::string> bookmarks = word_->ListBookmarks(dokument_.WordTemplate());
+    dokument_.ClearFields();
+    dokument_.SetFileName(dokument_.NewName() + ".TXL");
+    for (const std::string& bookmark : bookmarks) {
+        auto field = std::make_unique<TTAFeld>();
+        field->ID = bookmark;
+        field->Question = bookmark;
+        dokument_.InsertField(-1, std::move(field));
+    }
+    dokument_.SetChanged(true);
+    acVorlageBearbeiten_->setChecked(true);
+    UpdateActions();
 }
 
 void TFMHaupt::ChooseLanguage()

@@ -78,6 +78,8 @@ public:
     // "Dokument..." (F5) with the busy cursor.
     void GenerateDocument();
     void ChangeTitle();
+    void ChangeWordTemplate();
+    void NewTemplate();
     void ChooseLanguage();
 
 protected:

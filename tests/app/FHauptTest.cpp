@@ -471,4 +471,39 @@ TEST_F(FHauptTest, ChangeTitleRenamesWithoutMarkingAChange)
     EXPECT_FALSE(window->Dokument().Changed());
 }
 
+TEST_F(FHauptTest, NewTemplateMakesOneFieldPerBookmark)
+{
+    auto window = Start({});
+    const std::string examples = ordner_ / "Documents/Tavix/";
+    Konf()->SetDefault("VerzeichnisWord", examples);
+    auto choose = [&](const char* name) {
+        return OnNextModal(
+            [name](QWidget* dialog) {
+                auto* list = dialog->findChild<QListWidget*>("LB");
+                const auto found = list->findItems(name, Qt::MatchExactly);
+                if (found.isEmpty()) {
+                    dialog->findChild<QPushButton*>("BTAbbrechen")->click();
+                    return;
+                }
+                list->setCurrentItem(found.first());
+                dialog->findChild<QPushButton*>("BTOk")->click();
+            },
+            [&] { window->NewTemplate(); });
+    };
+
+    ASSERT_TRUE(choose("no such template"));
+    EXPECT_EQ(List(*window)->topLevelItemCount(), 0) << "cancelled: nothing changes";
+    EXPECT_FALSE(window->TemplateEditing());
+
+    ASSERT_TRUE(choose("Invoice"));
+    EXPECT_TRUE(window->TemplateEditing());
+    EXPECT_TRUE(window->Dokument().Changed());
+    EXPECT_EQ(window->Dokument().FileName(), "New.TXL");
+    EXPECT_EQ(window->Dokument().WordTemplate(), examples + "Invoice");
+    const std::vector<std::string> bookmarks = window->WordSitzung().ListBookmarks(examples + "Invoice");
+    ASSERT_FALSE(bookmarks.empty());
+    EXPECT_EQ(Questions(*window), bookmarks);
+    EXPECT_EQ(window->Dokument().Field(0)->ID, bookmarks.front());
+}
+
 }  // namespace
