@@ -86,6 +86,7 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"FMHaupt", "TemplateDir"},
     {"FMHaupt", "DocDir"},
     {"FMHaupt", "WordTemplateDir"},
+    {"FMHaupt", "LibreOfficeMissingMsg", 1},  // path of the .dot file
     {"FMHaupt", "FileTooLargeMsg", 1},     // path
     {"FMHaupt", "FileNotTextMsg", 1},      // path
     {"FMHaupt", "UnstorableMsg", 2},       // path, element

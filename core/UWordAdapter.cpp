@@ -1,6 +1,13 @@
 #include "core/UWordAdapter.h"
 
+#include "config/UKonfig.h"
+#include "config/USprache.h"
+#include "core/UTAObjs.h"
 #include "core/UWordEmbedded.h"
+#include "env/UCodec.h"
+#ifdef TAVIX_HAVE_LIBREOFFICE
+#include "core/UWordLibreOffice.h"
+#endif
 
 #include <spawn.h>
 #include <sys/stat.h>
@@ -9,6 +16,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 
 extern char** environ;
 
@@ -54,9 +62,17 @@ std::unique_ptr<TWordApp> MakeWordApp(TWordBackend kind, std::string& error, TFi
     case TWordBackend::Embedded:
         return std::make_unique<TWordEmbeddedApp>(opener ? std::move(opener) : TFileOpener(OpenWithDesktop));
     case TWordBackend::LibreOffice:
+#ifdef TAVIX_HAVE_LIBREOFFICE
+        if (LibreOfficeInstalled())
+            return std::make_unique<TWordLibreOfficeApp>();
+        error = "LibreOffice is not installed: install LibreOffice Writer (Debian: libreoffice-writer).";
+        return nullptr;
+#else
         break;
+#endif
     }
-    error = "The LibreOffice back end is not available in this version.";
+    error = "This version of the program was built without its LibreOffice back end (it needs the "
+            "LibreOffice SDK, Debian: libreoffice-dev).";
     return nullptr;
 }
 
@@ -74,4 +90,109 @@ bool WordBackendFromName(const std::string& name, TWordBackend& kind)
         return true;
     }
     return false;
+}
+
+bool LibreOfficeAvailable()
+{
+#ifdef TAVIX_HAVE_LIBREOFFICE
+    return LibreOfficeInstalled();
+#else
+    return false;
+#endif
+}
+
+namespace {
+
+std::string LowerCase(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// File names are the file system's bytes (UTF-8 here); messages are single-byte text.
+std::string PathText(const std::string& path)
+{
+    std::string text;
+    return Utf8ToWindows1252(path, text) ? text : path;
+}
+
+bool IsFile(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The extension of the file name part, lower case, with its dot; empty when none.
+std::string ExtensionOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    return LowerCase(path.substr(dot));
+}
+
+// A Word 97 file by its name or by its first bytes (a compound file), whatever its name.
+bool IsBinaryWord(const std::string& file)
+{
+    const std::string extension = ExtensionOf(file);
+    if (extension == ".dot" || extension == ".doc")
+        return true;
+    std::ifstream in(file, std::ios::binary);
+    char magic[8] = {};
+    return in.read(magic, sizeof magic) && std::memcmp(magic, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) == 0;
+}
+
+}  // namespace
+
+TWordTemplateChoice ChooseWordTemplate(const std::string& templateName, const std::string& setting,
+                                       bool libreOffice)
+{
+    TWordTemplateChoice choice;
+    const bool preferLibreOffice = libreOffice && LowerCase(setting) == "libreoffice";
+    std::string binary;
+    if (IsFile(templateName)) {
+        if (IsBinaryWord(templateName))
+            binary = templateName;
+        else
+            choice.File = templateName;
+    } else {
+        for (const std::string& extension : WordTemplateExtensions()) {
+            const std::string file = templateName + extension;
+            if (!IsFile(file))
+                continue;
+            if (!IsBinaryWord(file)) {
+                choice.File = file;
+                break;
+            }
+            if (binary.empty())
+                binary = file;
+            if (libreOffice)
+                break;  // the first in the order wins when every format can be read
+        }
+    }
+    if (!binary.empty() && (libreOffice || choice.File.empty())) {
+        choice.File = binary;
+        choice.Backend = TWordBackend::LibreOffice;
+        if (!libreOffice) {
+            choice.File.clear();
+            choice.Error = FormatMsg(
+                TextOrFallback("FMHaupt", "LibreOfficeMissingMsg",
+                               "The Word template \"%s\" is a binary .dot file, which only LibreOffice can read. "
+                               "Install LibreOffice Writer (Debian: libreoffice-writer), or save the template "
+                               "as .dotx in a word processor."),
+                {PathText(binary)});
+        }
+        return choice;
+    }
+    if (!choice.File.empty() && preferLibreOffice)
+        choice.Backend = TWordBackend::LibreOffice;
+    return choice;
+}
+
+TWordTemplateChoice ChooseWordTemplate(const std::string& templateName)
+{
+    const std::string setting = Konf() ? Konf()->GetDefault(kWordBackendKey) : std::string();
+    return ChooseWordTemplate(templateName, setting, LibreOfficeAvailable());
 }

@@ -15,7 +15,7 @@
 
 enum class TWordBackend {
     Embedded,     // reads and writes the template files itself; needs no office suite
-    LibreOffice,  // drives an installed LibreOffice (not available yet)
+    LibreOffice,  // drives an installed LibreOffice (optional at build time)
 };
 
 // Opens a written file with the desktop's associated program; returns an error text.
@@ -92,3 +92,28 @@ std::unique_ptr<TWordApp> MakeWordApp(TWordBackend kind, std::string& error, TFi
 
 // "embedded" / "libreoffice" (case-insensitive); false for other names.
 bool WordBackendFromName(const std::string& name, TWordBackend& kind);
+
+// Whether the LibreOffice back end is built in and LibreOffice is installed.
+bool LibreOfficeAvailable();
+
+// The configuration key (list "Vorgaben") that makes LibreOffice the back end of every
+// template format when it holds "LibreOffice"; empty leaves the choice to the format.
+inline constexpr const char* kWordBackendKey = "WordBackend";
+
+// The template file and the back end that fills it.
+struct TWordTemplateChoice {
+    std::string File;  // the template file; empty when none exists or none can be used
+    TWordBackend Backend = TWordBackend::Embedded;
+    std::string Error;  // set when the only template is one this installation cannot read
+};
+
+// Chooses for a template path with or without extension. Binary Word templates (".dot",
+// ".doc") need LibreOffice, Office Open XML and OpenDocument templates go to the embedded
+// engine unless setting (the value of kWordBackendKey) is "LibreOffice" and LibreOffice
+// can be used (libreOffice). A name without extension is looked up in the order of
+// WordTemplateExtensions(); without LibreOffice a ".dot" gives way to another format of
+// the same name, and a ".dot" alone gives Error, which says how to help it.
+TWordTemplateChoice ChooseWordTemplate(const std::string& templateName, const std::string& setting,
+                                       bool libreOffice);
+// The same with the configuration's setting and this installation.
+TWordTemplateChoice ChooseWordTemplate(const std::string& templateName);

@@ -177,9 +177,21 @@ std::string TWordSitzung::DeliverDocument(std::string& writtenFile)
 }
 
 // The one place a template name without extension becomes a file.
-std::string TWordSitzung::FindTemplate(const std::string& base) const
+std::string TWordSitzung::FindTemplate(const std::string& base, std::string& error)
 {
-    return FindWordTemplateFile(base);
+    // The name is looked up with the template extensions only; then the file and the
+    // back end that can read it are chosen among the formats found.
+    if (FindWordTemplateFile(base).empty())
+        return {};
+    const TWordTemplateChoice choice = ChooseWordTemplate(base);
+    if (choice.File.empty()) {
+        if (!choice.Error.empty())
+            error = choice.Error;
+        return {};
+    }
+    if (!backendChosen_)
+        backend_ = choice.Backend;
+    return choice.File;
 }
 
 bool TWordSitzung::CheckWordTemplate()
@@ -189,31 +201,33 @@ bool TWordSitzung::CheckWordTemplate()
     std::string exampleName;
     std::string file;   // the ".dot" name the message shows
     std::string found;  // the template file that exists
+    std::string unusable;  // why an existing template cannot be used here
     if (WordTemplateFolderPart(name).empty()) {
         // A bare name lives in the user-template folder; a stale cached folder is asked again.
         std::string folder = WordUserTemplateFolder();
         if (!folder.empty())
-            found = FindTemplate(folder + name);
+            found = FindTemplate(folder + name, unusable);
         if (found.empty()) {
             if (Konf())
                 Konf()->SetDefault(kUserTemplateKey, "");
             folder = WordUserTemplateFolder();
             // Without a folder a bare name would be looked up in the working folder.
             if (!folder.empty())
-                found = FindTemplate(folder + name);
+                found = FindTemplate(folder + name, unusable);
         }
         file = folder + name + ".dot";
     } else if (SplitExamplesMarker(name, exampleName)) {
         // The full path is kept, so that a later save stores where the file really is.
         dokument_.SetWordTemplate(ExampleFolder() + exampleName);
         file = dokument_.WordTemplate() + ".dot";
-        found = FindTemplate(dokument_.WordTemplate());
+        found = FindTemplate(dokument_.WordTemplate(), unusable);
     } else {
         file = name + ".dot";
-        found = FindTemplate(name);
+        found = FindTemplate(name, unusable);
     }
     if (found.empty()) {
-        ShowError(FormatMsg(GetText("FMHaupt", "TemplateNotFoundMsg"), {PathText(file)}));
+        ShowError(unusable.empty() ? FormatMsg(GetText("FMHaupt", "TemplateNotFoundMsg"), {PathText(file)})
+                                   : unusable);
         return false;
     }
     resolvedTemplate_ = found;
@@ -361,8 +375,10 @@ std::vector<std::string> TWordSitzung::ListBookmarks(const std::string& template
         if (!folder.empty())
             file = folder + templateName;
     }
-    bool attached = false;
     std::string error;
+    if (const std::string resolved = FindTemplate(file, error); !resolved.empty())
+        file = resolved;
+    bool attached = false;
     std::unique_ptr<TWordApp> app;
     try {
         app = ConnectWord(false, attached, error);

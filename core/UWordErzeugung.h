@@ -53,7 +53,12 @@ public:
     void SetLog(TLog log) { log_ = std::move(log); }
     void SetBusy(TBusy busy) { busy_ = std::move(busy); }
     // The back end MakeWordApp builds (the embedded engine unless set).
-    void SetBackend(TWordBackend backend) { backend_ = backend; }
+    // Set here, it holds for every template; otherwise each template picks its own.
+    void SetBackend(TWordBackend backend)
+    {
+        backend_ = backend;
+        backendChosen_ = true;
+    }
     TWordBackend Backend() const { return backend_; }
     // The program that opens a shown document (empty: the desktop's).
     void SetOpener(TFileOpener opener) { opener_ = std::move(opener); }
@@ -105,7 +110,9 @@ private:
 
     std::unique_ptr<TWordApp> MakeApp(std::string& error);
     void ShowError(const std::string& text);
-    std::string FindTemplate(const std::string& base) const;
+    // The template file of a name with or without extension (empty when there is none
+    // that can be used: then error may say why), choosing the back end for it.
+    std::string FindTemplate(const std::string& base, std::string& error);
     std::string DeliverDocument(std::string& writtenFile);
     void Log(const std::string& line) const;
 
@@ -113,6 +120,7 @@ private:
     TLog log_;
     TBusy busy_;
     TWordBackend backend_ = TWordBackend::Embedded;
+    bool backendChosen_ = false;
     TFileOpener opener_;
     TAppFactory factory_;
     TAblieferung delivery_;

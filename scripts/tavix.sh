@@ -10,7 +10,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libpugixml-dev libzip-dev
-  libreoffice-writer-nogui xdg-utils
+  libreoffice-writer-nogui libreoffice-dev xdg-utils
 )
 
 install_missing() {

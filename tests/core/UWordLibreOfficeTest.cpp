@@ -1,0 +1,685 @@
+// The LibreOffice back end against a real office: headless, with a private, prepared
+// profile in a temporary folder. Most tests share one office (a start costs about a
+// second); the tests of starting, attaching, quitting and crashing run offices of their
+// own, each with a copy of the profile and its own pipe. Every office started here is
+// ended here.
+#include "core/UWordLibreOffice.h"
+
+#include "config/TestOrdner.h"
+#include "core/TestWord.h"
+#include "core/UWordEmbedded.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+const std::string kExamples = std::string(TAVIX_TEST_DATA) + "/../../data/Examples/";
+const std::string kProgram = "/usr/lib/libreoffice/program/soffice";
+
+double SecondsSince(TClock::time_point start)
+{
+    return std::chrono::duration<double>(TClock::now() - start).count();
+}
+
+// ---- Templates ---------------------------------------------------------------------------
+
+std::string WRun(const std::string& text)
+{
+    return "<w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
+}
+
+std::string WMark(int id, const std::string& name, const std::string& text)
+{
+    return "<w:bookmarkStart w:id=\"" + std::to_string(id) + "\" w:name=\"" + name + "\"/>"
+        + (text.empty() ? "" : WRun(text)) + "<w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/>";
+}
+
+std::string WPara(const std::string& inner)
+{
+    return "<w:p>" + inner + "</w:p>";
+}
+
+// One letter in Office Open XML: a header and a footer, a range bookmark, a point
+// bookmark, a memo, one to be emptied, one in a table cell, a cross-reference to "Name"
+// and one of the word processor's hidden bookmarks.
+std::string LetterDocx()
+{
+    TDocxSpec spec;
+    spec.Header = WPara(WRun("Kopf: ") + WMark(10, "Kopf", "[Kopf]"));
+    spec.Footer = WPara(WRun("Fuss: ") + WMark(11, "Fuss", "[Fuss]"));
+    const std::string cell = "<w:tc><w:tcPr><w:tcW w:w=\"3000\" w:type=\"dxa\"/></w:tcPr>";
+    spec.Body = WPara(WRun("Sehr geehrte ") + WMark(1, "Name", "[Name]") + WRun(","))
+        + WPara(WRun("Punkt:") + WMark(2, "Punkt", "") + WRun("!"))
+        + WPara(WRun("Memo: ") + WMark(3, "Memo", "[Memo]"))
+        + WPara(WRun("Leer&lt;") + WMark(4, "Leer", "[Leer]") + WRun("&gt;"))
+        + "<w:tbl><w:tblGrid><w:gridCol w:w=\"3000\"/><w:gridCol w:w=\"3000\"/></w:tblGrid><w:tr>" + cell
+        + WPara(WMark(5, "Zelle", "[Zelle]")) + "</w:tc>" + cell + WPara(WRun("B")) + "</w:tc></w:tr></w:tbl>"
+        + WPara(WRun("Verweis: ") + "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText "
+                "xml:space=\"preserve\"> REF Name \\h </w:instrText></w:r><w:r><w:fldChar "
+                "w:fldCharType=\"separate\"/></w:r>" + WRun("[alt]") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>")
+        + WPara(WMark(6, "_Toc1", "") + WRun("Ende"))
+        + "<w:sectPr xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+          "<w:headerReference w:type=\"default\" r:id=\"rId1\"/><w:footerReference w:type=\"default\" r:id=\"rId2\"/>"
+          "<w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr>";
+    return MakeDocx(spec);
+}
+
+std::string OMark(const std::string& name, const std::string& text)
+{
+    return "<text:bookmark-start text:name=\"" + name + "\"/>" + text + "<text:bookmark-end text:name=\"" + name
+        + "\"/>";
+}
+
+// The same letter as an OpenDocument template, with a text frame anchored to the first
+// paragraph (the office keeps frame text before the body).
+std::string LetterOtt()
+{
+    TOttSpec spec;
+    spec.MasterPage = "<style:header><text:p>Kopf: " + OMark("Kopf", "[Kopf]") + "</text:p></style:header>"
+                      "<style:footer><text:p>Fuss: " + OMark("Fuss", "[Fuss]") + "</text:p></style:footer>";
+    spec.Body = "<text:p>Sehr geehrte " + OMark("Name", "[Name]") + ","
+                "<draw:frame draw:name=\"Rahmen1\" text:anchor-type=\"paragraph\" svg:width=\"5cm\" svg:height=\"2cm\">"
+                "<draw:text-box><text:p>Im Rahmen " + OMark("Rahmen", "[Rahmen]") + "</text:p></draw:text-box>"
+                "</draw:frame></text:p>"
+                "<text:p>Punkt:<text:bookmark text:name=\"Punkt\"/>!</text:p>"
+                "<text:p>Memo: " + OMark("Memo", "[Memo]") + "</text:p>"
+                "<text:p>Leer&lt;" + OMark("Leer", "[Leer]") + "&gt;</text:p>"
+                "<table:table table:name=\"T1\"><table:table-column table:number-columns-repeated=\"2\"/>"
+                "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" + OMark("Zelle", "[Zelle]")
+                + "</text:p></table:table-cell><table:table-cell office:value-type=\"string\"><text:p>B</text:p>"
+                  "</table:table-cell></table:table-row></table:table>"
+                  "<text:p>Verweis: <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"Name\">[alt]"
+                  "</text:bookmark-ref></text:p>"
+                  "<text:p><text:bookmark text:name=\"_Toc1\"/>Ende</text:p>";
+    return MakeOtt(spec);
+}
+
+// ---- Reading the saved documents back -----------------------------------------------------
+
+// The text inside a bookmark of an OpenDocument part (line breaks "\n"); "<none>" when
+// the bookmark is not there.
+std::string OdtBookmarkText(const std::string& xml, const std::string& name)
+{
+    auto doc = ParseXml(xml);
+    std::string text;
+    bool inside = false;
+    for (pugi::xml_node n = doc->document_element(); n;) {
+        const std::string tag = n.name();
+        const bool ours = n.attribute("text:name").value() == name;
+        if (tag == "text:bookmark" && ours)
+            return "";
+        if (tag == "text:bookmark-start" && ours)
+            inside = true;
+        else if (tag == "text:bookmark-end" && ours)
+            return text;
+        else if (inside && n.type() == pugi::node_pcdata)
+            text += n.value();
+        else if (inside && tag == "text:line-break")
+            text += "\n";
+        else if (inside && tag == "text:tab")
+            text += "\t";
+        if (n.first_child())
+            n = n.first_child();
+        else {
+            while (n && !n.next_sibling())
+                n = n.parent();
+            if (n)
+                n = n.next_sibling();
+        }
+    }
+    return "<none>";
+}
+
+std::string ZipPart(const std::string& file, const std::string& part)
+{
+    return PartOf(ReadBytes(file), part);
+}
+
+bool HasParagraph(const std::vector<std::string>& paragraphs, const std::string& text)
+{
+    return std::find(paragraphs.begin(), paragraphs.end(), text) != paragraphs.end();
+}
+
+// ---- Offices of the tests' own ------------------------------------------------------------
+
+// An office the test starts itself, as a user or another program would.
+class TTestOffice {
+public:
+    TTestOffice(const std::string& profile, const std::string& pipe)
+    {
+        std::vector<std::string> args = {kProgram, "-env:UserInstallation=file://" + profile, "--headless",
+                                         "--nologo", "--norestore"};
+        if (!pipe.empty())
+            args.push_back("--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext");
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        if (posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), environ) != 0)
+            pid_ = 0;
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+    }
+    TTestOffice(const TTestOffice&) = delete;
+    TTestOffice& operator=(const TTestOffice&) = delete;
+    ~TTestOffice() { End(); }
+
+    pid_t Pid() const { return pid_; }
+    bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
+
+    void End()
+    {
+        if (pid_ <= 0)
+            return;
+        ::kill(-pid_, SIGTERM);
+        for (int i = 0; i < 200 && ::waitpid(pid_, nullptr, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (::waitpid(pid_, nullptr, WNOHANG) == 0) {
+            ::kill(-pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        pid_ = 0;
+    }
+
+private:
+    pid_t pid_ = 0;
+};
+
+// Whether a living process of the group is left. One that has ended and waits to be
+// reaped does not count, but a killed one is a zombie before its last thread is gone.
+bool GroupAlive(int group)
+{
+    if (group <= 0)
+        return false;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        if (entry.path().filename().string().find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string stat = ReadBytes(entry.path().string() + "/stat");
+        const std::size_t close = stat.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        char state = 0;
+        int parent = 0, processGroup = 0;
+        if (std::sscanf(stat.c_str() + close + 1, " %c %d %d", &state, &parent, &processGroup) != 3 ||
+            processGroup != group)
+            continue;
+        std::error_code ignored;
+        const auto threads = std::distance(std::filesystem::directory_iterator(entry.path() / "task", ignored),
+                                           std::filesystem::directory_iterator());
+        if (state != 'Z' || threads > 1)
+            return true;
+    }
+    return false;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, double seconds)
+{
+    const auto start = TClock::now();
+    while (!condition()) {
+        if (SecondsSince(start) > seconds)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+// The processes whose command line names the text (the offices started on a profile in
+// the tests' folder).
+std::vector<pid_t> ProcessesMentioning(const std::string& text)
+{
+    std::vector<pid_t> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string command = ReadBytes(entry.path().string() + "/cmdline");
+        if (command.find(text) != std::string::npos && std::stoi(name) != ::getpid())
+            found.push_back(std::stoi(name));
+    }
+    return found;
+}
+
+// ---- What the tests share ---------------------------------------------------------------------
+
+struct TWorld {
+    TTestOrdner Folder;
+    std::string Profile;  // prepared once, copied for every office of a test's own
+    std::string Dot, Dotx, Ott;
+    std::unique_ptr<TWordLibreOfficeApp> Shared;
+    int Offices = 0;
+    std::vector<std::unique_ptr<TEnvGuard>> Environment;
+
+    // Options for an office of its own: a fresh copy of the profile and its own pipe.
+    TLibreOfficeOptions OwnOffice()
+    {
+        const std::string copy = Folder / ("profile" + std::to_string(++Offices));
+        std::filesystem::copy(Profile, copy, std::filesystem::copy_options::recursive);
+        TLibreOfficeOptions options;
+        options.UserInstallation = copy;
+        options.Pipe = "tavix_test_" + std::to_string(::getpid()) + "_" + std::to_string(Offices);
+        options.Headless = true;
+        return options;
+    }
+};
+
+TWorld* g_world = nullptr;
+
+std::string LibreOfficeVersion()
+{
+    std::string version = "7.4";
+    if (FILE* out = ::popen((kProgram + " --version 2>/dev/null").c_str(), "r")) {
+        char line[256] = {};
+        if (std::fgets(line, sizeof line, out)) {
+            // "LibreOffice 7.4.7.2 40(Build:2)"
+            const std::string text = line;
+            const std::size_t first = text.find(' ');
+            const std::size_t second = first == std::string::npos ? first : text.find('.', text.find('.', first) + 1);
+            if (first != std::string::npos && second != std::string::npos)
+                version = text.substr(first + 1, second - first - 1);
+        }
+        ::pclose(out);
+    }
+    return version;
+}
+
+class TOfficeEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (::access(kProgram.c_str(), X_OK) != 0)
+            return;  // every test skips
+        auto world = std::make_unique<TWorld>();
+        // Offices read and write their settings under the home folder: a private one.
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"})
+            world->Environment.push_back(std::make_unique<TEnvGuard>(name, world->Folder / "home"));
+        std::filesystem::create_directories(world->Folder / "home");
+        world->Environment.push_back(std::make_unique<TEnvGuard>("DISPLAY", std::nullopt));
+        world->Environment.push_back(std::make_unique<TEnvGuard>("WAYLAND_DISPLAY", std::nullopt));
+
+        // The recorded last version spares every start the first-start work.
+        world->Profile = world->Folder / "profile";
+        WriteBytes(world->Profile + "/user/registrymodifications.xcu",
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                   "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+                   "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                   "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+                   "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" "
+                   "oor:op=\"fuse\"><value>" + LibreOfficeVersion() + "</value></prop></item>\n</oor:items>\n");
+
+        world->Dotx = world->Folder / "fixtures/Brief.dotx";
+        world->Ott = world->Folder / "fixtures/Brief.ott";
+        world->Dot = world->Folder / "fixtures/Brief.dot";
+        WriteBytes(world->Dotx, LetterDocx());
+        WriteBytes(world->Ott, LetterOtt());
+        // The binary template is made by the office itself, which also sets the profile up.
+        const std::string command = "cd '" + world->Folder.Path() + "' && timeout 120 '" + kProgram
+            + "' -env:UserInstallation=file://" + world->Profile + " --headless --norestore"
+              " --convert-to 'dot:MS Word 97 Vorlage' --outdir fixtures fixtures/Brief.dotx > convert.log 2>&1";
+        if (std::system(command.c_str()) != 0 || ReadBytes(world->Dot).empty()) {
+            ADD_FAILURE() << "the .dot fixture cannot be made:\n" << ReadBytes(world->Folder / "convert.log");
+            return;
+        }
+        world->Shared = std::make_unique<TWordLibreOfficeApp>(world->OwnOffice());
+        bool attached = true;
+        const std::string error = world->Shared->Connect(attached);
+        if (!error.empty()) {
+            ADD_FAILURE() << "the shared office does not start: " << error;
+            return;
+        }
+        g_world = world.release();
+    }
+
+    void TearDown() override
+    {
+        if (!g_world)
+            return;
+        const int group = g_world->Shared->StartedProcessGroup();
+        g_world->Shared->Quit();
+        g_world->Shared.reset();
+        EXPECT_FALSE(GroupAlive(group)) << "the shared office still runs";
+        // Every office ran on a profile in the tests' folder: none of them may be left.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        for (pid_t pid : ProcessesMentioning(g_world->Folder.Path())) {
+            ADD_FAILURE() << "an office is left running: " << pid;
+            ::kill(pid, SIGKILL);
+        }
+        delete g_world;
+        g_world = nullptr;
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const kOffice = ::testing::AddGlobalTestEnvironment(new TOfficeEnvironment);
+
+#define REQUIRE_OFFICE()                                                      \
+    do {                                                                      \
+        if (!g_world)                                                         \
+            GTEST_SKIP() << "LibreOffice is not installed or does not start"; \
+    } while (false)
+
+struct TFormat {
+    const char* Name;
+    std::string TWorld::*File;
+    bool HasFrame;
+};
+
+class WordLibreOfficeFormats : public ::testing::TestWithParam<TFormat> {};
+
+// Each answer stands in its bookmark, with the text around it untouched: range and point
+// bookmarks, a memo's manual line breaks, an empty answer, a table cell, header and
+// footer, an updated cross-reference, Windows-1252 text. Read back from the saved file.
+TEST_P(WordLibreOfficeFormats, FillsEveryBookmarkInPlace)
+{
+    REQUIRE_OFFICE();
+    const TFormat& format = GetParam();
+    std::string error;
+    auto doc = g_world->Shared->AddDocument(g_world->*format.File, false, error);
+    ASSERT_TRUE(doc) << error;
+    EXPECT_FALSE(doc->Visible());
+
+    std::vector<std::string> order = {"Kopf", "Name", "Punkt", "Memo", "Leer", "Zelle", "Fuss"};
+    if (format.HasFrame)
+        order.insert(order.begin() + 2, "Rahmen");
+    EXPECT_EQ(doc->Bookmarks(), order) << "reading order, without the hidden \"_Toc1\"";
+
+    const std::vector<std::pair<std::string, std::string>> answers = {
+        {"Name", "M\xFCller & S\xF6hne"}, {"Punkt", "P-Text"},  {"Memo", "Zeile 1\vZeile 2\vZeile 3"},
+        {"Leer", ""},                    {"Zelle", "Z\tB"},     {"Kopf", "K"},
+        {"Fuss", "F"},                   {"Rahmen", "R"},
+    };
+    for (const auto& [name, answer] : answers) {
+        if (name != "Rahmen" || format.HasFrame) {
+            EXPECT_EQ(doc->FillBookmark(name, answer), "") << name;
+        }
+    }
+    // Word's names ignore case.
+    EXPECT_EQ(doc->FillBookmark("punkt", "P-Text"), "");
+    const std::string missing = doc->FillBookmark("Fehlt", "x");
+    EXPECT_NE(missing.find("\"Fehlt\""), std::string::npos) << missing;
+    EXPECT_EQ(doc->UpdateFields(), "");
+    EXPECT_EQ(doc->Bookmarks(), order) << "filling keeps every bookmark";
+
+    const std::string file = g_world->Folder / (std::string("out/") + format.Name + ".odt");
+    std::filesystem::create_directories(g_world->Folder / "out");
+    ASSERT_EQ(doc->SaveAs(file, false), "");
+    EXPECT_NE(doc->SaveAs(file, false).find("exists already"), std::string::npos);
+    doc->Close();
+    EXPECT_EQ(doc->FillBookmark("Name", "x"), "The document is closed.");
+
+    const std::string content = ZipPart(file, "content.xml");
+    const std::string styles = ZipPart(file, "styles.xml");
+    const std::string name = "M\xC3\xBCller & S\xC3\xB6hne";
+    EXPECT_EQ(OdtBookmarkText(content, "Name"), name);
+    EXPECT_EQ(OdtBookmarkText(content, "Punkt"), "P-Text");
+    EXPECT_EQ(OdtBookmarkText(content, "Memo"), "Zeile 1\nZeile 2\nZeile 3");
+    EXPECT_EQ(OdtBookmarkText(content, "Leer"), "");
+    EXPECT_EQ(OdtBookmarkText(content, "Zelle"), "Z\tB");
+    EXPECT_EQ(OdtBookmarkText(styles, "Kopf"), "K");
+    EXPECT_EQ(OdtBookmarkText(styles, "Fuss"), "F");
+    if (format.HasFrame) {
+        EXPECT_EQ(OdtBookmarkText(content, "Rahmen"), "R");
+    }
+
+    const std::vector<std::string> paragraphs = OdfParagraphs(content);
+    EXPECT_TRUE(HasParagraph(paragraphs, "Sehr geehrte " + name + ","));
+    EXPECT_TRUE(HasParagraph(paragraphs, "Punkt:P-Text!"));
+    EXPECT_TRUE(HasParagraph(paragraphs, "Memo: Zeile 1\nZeile 2\nZeile 3")) << "one paragraph, two line breaks";
+    EXPECT_TRUE(HasParagraph(paragraphs, "Leer<>"));
+    EXPECT_TRUE(HasParagraph(paragraphs, "Verweis: " + name)) << "the cross-reference shows the new text";
+    EXPECT_TRUE(HasParagraph(OdfParagraphs(styles), "Kopf: K"));
+    for (const std::string& paragraph : paragraphs)
+        EXPECT_EQ(paragraph.find('['), std::string::npos) << paragraph;
+}
+
+INSTANTIATE_TEST_SUITE_P(Templates, WordLibreOfficeFormats,
+                         ::testing::Values(TFormat{"dot", &TWorld::Dot, false}, TFormat{"dotx", &TWorld::Dotx, false},
+                                           TFormat{"ott", &TWorld::Ott, true}),
+                         [](const ::testing::TestParamInfo<TFormat>& info) { return std::string(info.param.Name); });
+
+// A ".dot" made by LibreOffice from an example's ".dotx" has the same bookmarks in the
+// same order, one per field.
+TEST(WordLibreOffice, ExampleDotHasTheBookmarksOfItsDotx)
+{
+    REQUIRE_OFFICE();
+    std::string error;
+    auto embedded = TWordEmbeddedDoc::Open(kExamples + "Invoice.dotx", false, {}, error);
+    ASSERT_TRUE(embedded) << error;
+    auto doc = g_world->Shared->AddDocument(std::string(TAVIX_TEST_DATA) + "/word/Invoice.dot", false, error);
+    ASSERT_TRUE(doc) << error;
+    EXPECT_EQ(doc->Extension(), ".doc");
+    EXPECT_EQ(doc->Bookmarks(), embedded->Bookmarks());
+    EXPECT_FALSE(doc->Bookmarks().empty());
+}
+
+TEST(WordLibreOffice, UserTemplateFolderIsTheProfilesWritableOne)
+{
+    REQUIRE_OFFICE();
+    const std::string folder = g_world->Shared->UserTemplateFolder();
+    EXPECT_EQ(std::filesystem::path(folder).lexically_normal(),
+              std::filesystem::path(g_world->Folder / "profile1/user/template/").lexically_normal());
+    EXPECT_EQ(folder.back(), '/');
+}
+
+TEST(WordLibreOffice, TemplateErrorsAreTexts)
+{
+    REQUIRE_OFFICE();
+    const std::string notText = g_world->Folder / "fixtures/Tabelle.csv";
+    WriteBytes(notText, "a,b\n1,2\n");
+    const std::string broken = g_world->Folder / "fixtures/Kaputt.dotx";
+    WriteBytes(broken, "PK\x03\x04 no zip at all");
+    struct TCase {
+        std::string File;
+        std::string Expected;
+    };
+    for (const TCase& c : {TCase{g_world->Folder / "fixtures/Fehlt.dotx", "cannot be read"},
+                           TCase{g_world->Folder.Path(), "is not a file"}, TCase{notText, "cannot be used"},
+                           TCase{broken, "cannot be used"}}) {
+        std::string error;
+        EXPECT_FALSE(g_world->Shared->AddDocument(c.File, false, error)) << c.File;
+        EXPECT_NE(error.find(c.Expected), std::string::npos) << c.File << ": " << error;
+    }
+    // The shared office is still fine.
+    std::string error;
+    EXPECT_TRUE(g_world->Shared->AddDocument(g_world->Dotx, false, error)) << error;
+}
+
+// An office already listening on the pipe is used as it is, and Quit leaves it running.
+TEST(WordLibreOffice, AttachesToAnOfficeListeningAndLeavesItRunning)
+{
+    REQUIRE_OFFICE();
+    TLibreOfficeOptions options = g_world->OwnOffice();
+    TTestOffice office(options.UserInstallation, options.Pipe);
+    ASSERT_GT(office.Pid(), 0);
+    // The app may not start one of its own: it has to find the one listening.
+    options.Program = "/bin/false";
+    TWordLibreOfficeApp app(options);
+    bool attached = false;
+    ASSERT_TRUE(WaitUntil([&] { return app.Connect(attached).empty(); }, 60));
+    EXPECT_TRUE(attached);
+    EXPECT_EQ(app.StartedProcessGroup(), 0);
+    EXPECT_TRUE(app.Visible()) << "the user's office";
+    std::string error;
+    auto doc = app.AddDocument(g_world->Ott, false, error);
+    ASSERT_TRUE(doc) << error;
+    EXPECT_EQ(doc->FillBookmark("Name", "x"), "");
+    doc->Close();
+    app.Quit();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(office.Running());
+    TWordLibreOfficeApp again(options);
+    EXPECT_EQ(again.Connect(attached), "");
+    EXPECT_TRUE(attached);
+}
+
+// A start while the user runs LibreOffice hands the request over: the program is then
+// attached to the user's office and does not end it.
+TEST(WordLibreOffice, StartHandedOverToTheUsersOfficeCountsAsAttached)
+{
+    REQUIRE_OFFICE();
+    TLibreOfficeOptions options = g_world->OwnOffice();
+    const std::string userPipe = options.Pipe + "_user";
+    TTestOffice office(options.UserInstallation, userPipe);
+    TLibreOfficeOptions probe = options;
+    probe.Pipe = userPipe;
+    probe.Program = "/bin/false";
+    TWordLibreOfficeApp user(probe);
+    bool attached = false;
+    ASSERT_TRUE(WaitUntil([&] { return user.Connect(attached).empty(); }, 60)) << "the user's office is up";
+
+    TWordLibreOfficeApp app(options);
+    ASSERT_EQ(app.Connect(attached), "");
+    EXPECT_TRUE(attached);
+    EXPECT_EQ(app.StartedProcessGroup(), 0);
+    app.Quit();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(office.Running());
+}
+
+// Quit ends an office it started, but not while it holds a document someone else made
+// there and has changed.
+TEST(WordLibreOffice, QuitEndsOnlyWhatItStartedAndHoldsNoOnesWork)
+{
+    REQUIRE_OFFICE();
+    const TLibreOfficeOptions options = g_world->OwnOffice();
+    {
+        TWordLibreOfficeApp app(options);
+        bool attached = true;
+        ASSERT_EQ(app.Connect(attached), "");
+        EXPECT_FALSE(attached);
+        const int group = app.StartedProcessGroup();
+        ASSERT_GT(group, 0);
+        TWordLibreOfficeApp other(options);
+        ASSERT_EQ(other.Connect(attached), "");
+        EXPECT_TRUE(attached);
+        std::string error;
+        auto work = other.AddDocument(g_world->Dotx, true, error);
+        ASSERT_TRUE(work) << error;
+        ASSERT_EQ(work->FillBookmark("Name", "ungesichert"), "");
+
+        app.Quit();
+        EXPECT_TRUE(GroupAlive(group));
+        EXPECT_EQ(work->FillBookmark("Name", "noch da"), "") << "the office still serves the other document";
+        work->Close();
+        other.Quit();
+        EXPECT_TRUE(GroupAlive(group)) << "the other one only attached";
+        ::kill(-group, SIGKILL);  // started by this test's app, which left it
+        EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
+    }
+    TWordLibreOfficeApp app(options);
+    bool attached = true;
+    ASSERT_EQ(app.Connect(attached), "");
+    EXPECT_FALSE(attached);
+    const int group = app.StartedProcessGroup();
+    std::string error;
+    auto doc = app.AddDocument(g_world->Dotx, false, error);
+    ASSERT_TRUE(doc) << error;
+    ASSERT_EQ(doc->FillBookmark("Name", "verworfen"), "");
+    app.Quit();
+    EXPECT_FALSE(GroupAlive(group)) << "a document of its own, never shown, does not keep the office";
+    EXPECT_EQ(app.StartedProcessGroup(), 0);
+}
+
+// A killed office is reported at the next call without waiting for a time-out, and the
+// next connection starts a new one.
+TEST(WordLibreOffice, KilledOfficeIsDetectedAndReplaced)
+{
+    REQUIRE_OFFICE();
+    TLibreOfficeOptions options = g_world->OwnOffice();
+    options.CallSeconds = 30;
+    TWordLibreOfficeApp app(options);
+    bool attached = true;
+    ASSERT_EQ(app.Connect(attached), "");
+    const int group = app.StartedProcessGroup();
+    ASSERT_GT(group, 0);
+    std::string error;
+    auto doc = app.AddDocument(g_world->Dotx, false, error);
+    ASSERT_TRUE(doc) << error;
+
+    ::kill(-group, SIGKILL);
+    ASSERT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
+    const auto start = TClock::now();
+    const std::string lost = doc->FillBookmark("Name", "x");
+    EXPECT_LT(SecondsSince(start), 10.0);
+    EXPECT_NE(lost.find("LibreOffice has ended"), std::string::npos) << lost;
+    EXPECT_NE(doc->UpdateFields(), "");
+
+    ASSERT_EQ(app.Connect(attached), "");
+    EXPECT_FALSE(attached);
+    const int second = app.StartedProcessGroup();
+    EXPECT_GT(second, 0);
+    EXPECT_NE(second, group);
+    auto again = app.AddDocument(g_world->Dotx, false, error);
+    ASSERT_TRUE(again) << error;
+    EXPECT_EQ(again->FillBookmark("Name", "x"), "");
+    again->Close();
+    app.Quit();
+    EXPECT_FALSE(GroupAlive(second));
+}
+
+// An office that stops answering costs one time-out, not a hang; the unseen office is
+// ended and the next use starts a new one.
+TEST(WordLibreOffice, HangingOfficeTimesOut)
+{
+    REQUIRE_OFFICE();
+    TLibreOfficeOptions options = g_world->OwnOffice();
+    options.CallSeconds = 2;
+    TWordLibreOfficeApp app(options);
+    bool attached = true;
+    ASSERT_EQ(app.Connect(attached), "");
+    const int group = app.StartedProcessGroup();
+    ASSERT_GT(group, 0);
+    std::string error;
+    auto doc = app.AddDocument(g_world->Dotx, false, error);
+    ASSERT_TRUE(doc) << error;
+
+    ::kill(-group, SIGSTOP);
+    const auto start = TClock::now();
+    const std::string hung = doc->FillBookmark("Name", "x");
+    const double waited = SecondsSince(start);
+    EXPECT_GE(waited, 1.5);
+    EXPECT_LT(waited, 15.0);
+    EXPECT_NE(hung.find("did not answer within 2 seconds"), std::string::npos) << hung;
+    EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20)) << "the unseen office is ended";
+    if (GroupAlive(group)) {
+        ::kill(-group, SIGKILL);
+        ::kill(-group, SIGCONT);
+    }
+    EXPECT_NE(doc->FillBookmark("Name", "x"), "");
+
+    ASSERT_EQ(app.Connect(attached), "");
+    auto again = app.AddDocument(g_world->Dotx, false, error);
+    ASSERT_TRUE(again) << error;
+    EXPECT_EQ(again->FillBookmark("Name", "x"), "");
+    again->Close();
+    const int second = app.StartedProcessGroup();
+    app.Quit();
+    EXPECT_FALSE(GroupAlive(second));
+}
+
+}  // namespace
