@@ -132,7 +132,7 @@ inline const char* const kDocumentMainType =
 
 // An Office Open XML template; the story texts are the inner XML of their root, with
 // the prefix "w" bound. An empty story is left out.
-struct TDocxSpec {
+struct TDocxLayout {
     std::string Body;
     std::string Header;
     std::string Footer;
@@ -149,7 +149,7 @@ inline std::string StoryXml(const char* root, const std::string& inner, const st
         + " xmlns:w=\"" + kW + "\"" + extraNamespaces + ">" + inner + "</w:" + root + ">";
 }
 
-inline std::vector<TTestEntry> DocxEntries(const TDocxSpec& spec)
+inline std::vector<TTestEntry> DocxEntries(const TDocxLayout& layout)
 {
     const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
     std::string types =
@@ -157,7 +157,7 @@ inline std::vector<TTestEntry> DocxEntries(const TDocxSpec& spec)
         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
         "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
         "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-        "<Override PartName=\"/word/document.xml\" ContentType=\"" + spec.MainType + "\"/>";
+        "<Override PartName=\"/word/document.xml\" ContentType=\"" + layout.MainType + "\"/>";
     std::string rels = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
                        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
     std::vector<TTestEntry> parts;
@@ -171,12 +171,12 @@ inline std::vector<TTestEntry> DocxEntries(const TDocxSpec& spec)
         rels += "<Relationship Id=\"rId" + std::to_string(parts.size()) + "\" Type=\"" + rel + type
             + "\" Target=\"" + file + "\"/>";
     };
-    story(spec.Header, "hdr", "header1.xml", "header", "header");
-    story(spec.Footer, "ftr", "footer1.xml", "footer", "footer");
-    story(spec.Footnotes, "footnotes", "footnotes.xml", "footnotes", "footnotes");
-    if (spec.HasSettings)
-        story(spec.Settings, "settings", "settings.xml", "settings", "settings");
-    if (spec.Macros) {
+    story(layout.Header, "hdr", "header1.xml", "header", "header");
+    story(layout.Footer, "ftr", "footer1.xml", "footer", "footer");
+    story(layout.Footnotes, "footnotes", "footnotes.xml", "footnotes", "footnotes");
+    if (layout.HasSettings)
+        story(layout.Settings, "settings", "settings.xml", "settings", "settings");
+    if (layout.Macros) {
         types += "<Default Extension=\"bin\" ContentType=\"application/vnd.ms-office.vbaProject\"/>"
                  "<Override PartName=\"/word/vbaData.xml\" ContentType=\"application/vnd.ms-word.vbaData+xml\"/>";
         rels += "<Relationship Id=\"rIdVba\" Type=\"http://schemas.microsoft.com/office/2006/relationships/vbaProject\""
@@ -198,7 +198,7 @@ inline std::vector<TTestEntry> DocxEntries(const TDocxSpec& spec)
                         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
                         "<Relationship Id=\"rId1\" Type=\"" + rel + "officeDocument\" Target=\"word/document.xml\"/>"
                         "</Relationships>"},
-        {"word/document.xml", StoryXml("document", "<w:body>" + spec.Body + "</w:body>",
+        {"word/document.xml", StoryXml("document", "<w:body>" + layout.Body + "</w:body>",
                                        " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\""
                                        " xmlns:wps=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\""
                                        " xmlns:v=\"urn:schemas-microsoft-com:vml\"")},
@@ -209,9 +209,9 @@ inline std::vector<TTestEntry> DocxEntries(const TDocxSpec& spec)
     return entries;
 }
 
-inline std::string MakeDocx(const TDocxSpec& spec)
+inline std::string MakeDocx(const TDocxLayout& layout)
 {
-    return MakeZip(DocxEntries(spec));
+    return MakeZip(DocxEntries(layout));
 }
 
 inline const char* const kOdfNamespaces =
@@ -226,38 +226,38 @@ inline const char* const kOdfNamespaces =
 
 // An OpenDocument text template: Body is the inner XML of office:text, MasterPage the
 // inner XML of the standard master page (headers, footers).
-struct TOttSpec {
+struct TOttLayout {
     std::string Body;
     std::string MasterPage;
     std::string MimeType = "application/vnd.oasis.opendocument.text-template";
 };
 
-inline std::vector<TTestEntry> OttEntries(const TOttSpec& spec)
+inline std::vector<TTestEntry> OttEntries(const TOttLayout& layout)
 {
     return {
-        {"mimetype", spec.MimeType},
+        {"mimetype", layout.MimeType},
         {"content.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content")
                             + kOdfNamespaces + "><office:automatic-styles><style:style style:name=\"T1\" "
                               "style:family=\"text\"><style:text-properties fo:font-weight=\"bold\"/></style:style>"
-                              "</office:automatic-styles><office:body><office:text>" + spec.Body
+                              "</office:automatic-styles><office:body><office:text>" + layout.Body
                             + "</office:text></office:body></office:document-content>"},
         {"styles.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles")
                            + kOdfNamespaces + "><office:master-styles><style:master-page style:name=\"Standard\">"
-                           + spec.MasterPage + "</style:master-page></office:master-styles></office:document-styles>"},
+                           + layout.MasterPage + "</style:master-page></office:master-styles></office:document-styles>"},
         {"META-INF/manifest.xml",
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<manifest:manifest "
          "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" manifest:version=\"1.3\">"
          "<manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.3\" manifest:media-type=\""
-             + spec.MimeType + "\"/>"
+             + layout.MimeType + "\"/>"
              "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>"
              "<manifest:file-entry manifest:full-path=\"styles.xml\" manifest:media-type=\"text/xml\"/>"
              "</manifest:manifest>"},
     };
 }
 
-inline std::string MakeOtt(const TOttSpec& spec)
+inline std::string MakeOtt(const TOttLayout& layout)
 {
-    return MakeZip(OttEntries(spec));
+    return MakeZip(OttEntries(layout));
 }
 
 // One part of a written document.

@@ -45,9 +45,9 @@ std::string Bytes(TWordEmbeddedDoc& doc)
 
 std::string FilledBody(const std::string& body, const std::string& name, const std::string& answer)
 {
-    TDocxSpec spec;
-    spec.Body = body;
-    auto doc = Load(MakeDocx(spec));
+    TDocxLayout layout;
+    layout.Body = body;
+    auto doc = Load(MakeDocx(layout));
     EXPECT_EQ(doc->FillBookmark(name, answer), "");
     return PartOf(Bytes(*doc), "word/document.xml");
 }
@@ -136,11 +136,11 @@ TEST(WordEmbeddedDocx, BookmarkStaysAroundTheNewText)
 
 TEST(WordEmbeddedDocx, OtherBookmarksReachingIntoTheRangeSurvive)
 {
-    TDocxSpec spec;
+    TDocxLayout layout;
     // Outer ends inside Target; Inner lies wholly inside Whole.
-    spec.Body = P(BS(8, "Outer") + R("a") + BS(9, "Target") + R("b") + BE(8) + R("c") + BE(9) + R("d"))
+    layout.Body = P(BS(8, "Outer") + R("a") + BS(9, "Target") + R("b") + BE(8) + R("c") + BE(9) + R("d"))
         + P(BS(10, "Whole") + R("e") + BS(11, "Inner") + R("f") + BE(11) + BE(10));
-    auto doc = Load(MakeDocx(spec));
+    auto doc = Load(MakeDocx(layout));
     EXPECT_EQ(doc->FillBookmark("Target", "X"), "");
     EXPECT_EQ(doc->FillBookmark("Whole", "Y"), "");
     EXPECT_EQ(doc->Bookmarks(), (std::vector<std::string>{"Outer", "Target", "Whole"}));
@@ -166,10 +166,10 @@ TEST(WordEmbeddedDocx, SpanningParagraphsKeepsTheLastSectionBreak)
 
 TEST(WordEmbeddedDocx, BookmarkAcrossTableCellsIsAnErrorAndChangesNothing)
 {
-    TDocxSpec spec;
-    spec.Body = "<w:tbl><w:tr><w:tc>" + P(BS(1, "A") + R("x")) + "</w:tc><w:tc>" + P(R("y") + BE(1))
+    TDocxLayout layout;
+    layout.Body = "<w:tbl><w:tr><w:tc>" + P(BS(1, "A") + R("x")) + "</w:tc><w:tc>" + P(R("y") + BE(1))
         + "</w:tc></w:tr></w:tbl>" + P("");
-    auto doc = Load(MakeDocx(spec));
+    auto doc = Load(MakeDocx(layout));
     const std::string error = doc->FillBookmark("A", "X");
     EXPECT_NE(error.find("\"A\""), std::string::npos) << error;
     EXPECT_NE(error.find("table cell"), std::string::npos) << error;
@@ -178,12 +178,12 @@ TEST(WordEmbeddedDocx, BookmarkAcrossTableCellsIsAnErrorAndChangesNothing)
 
 TEST(WordEmbeddedDocx, HeadersFootersAndFootnotesAreFilled)
 {
-    TDocxSpec spec;
-    spec.Header = P(R("From: ") + BS(1, "Sender") + BE(1));
-    spec.Footer = P(BS(2, "Footer") + R("f") + BE(2));
-    spec.Footnotes = "<w:footnote w:id=\"1\">" + P(BS(3, "Note") + R("n") + BE(3)) + "</w:footnote>";
-    spec.Body = P(BS(4, "Body") + BE(4) + BS(5, "_GoBack") + BE(5));
-    auto doc = Load(MakeDocx(spec));
+    TDocxLayout layout;
+    layout.Header = P(R("From: ") + BS(1, "Sender") + BE(1));
+    layout.Footer = P(BS(2, "Footer") + R("f") + BE(2));
+    layout.Footnotes = "<w:footnote w:id=\"1\">" + P(BS(3, "Note") + R("n") + BE(3)) + "</w:footnote>";
+    layout.Body = P(BS(4, "Body") + BE(4) + BS(5, "_GoBack") + BE(5));
+    auto doc = Load(MakeDocx(layout));
     // Reading order: header, body, notes, footer; hidden names are not offered.
     EXPECT_EQ(doc->Bookmarks(), (std::vector<std::string>{"Sender", "Body", "Note", "Footer"}));
     for (const char* name : {"Sender", "Footer", "Note", "Body"})
@@ -196,9 +196,9 @@ TEST(WordEmbeddedDocx, HeadersFootersAndFootnotesAreFilled)
 
 TEST(WordEmbeddedDocx, MissingBookmarkIsAnErrorTextAndTheOthersAreFilled)
 {
-    TDocxSpec spec;
-    spec.Body = P(BS(1, "Stra\xC3\x9F" "e") + BE(1));
-    auto doc = Load(MakeDocx(spec));
+    TDocxLayout layout;
+    layout.Body = P(BS(1, "Stra\xC3\x9F" "e") + BE(1));
+    auto doc = Load(MakeDocx(layout));
     EXPECT_EQ(doc->Bookmarks(), (std::vector<std::string>{"Stra\xDF" "e"}));
     EXPECT_EQ(doc->FillBookmark("Ort", "x"), "The bookmark \"Ort\" does not exist.");
     EXPECT_EQ(doc->FillBookmark("Stra\xDF" "e", "Hauptstra\xDF" "e 1"), "");
@@ -208,20 +208,20 @@ TEST(WordEmbeddedDocx, MissingBookmarkIsAnErrorTextAndTheOthersAreFilled)
 
 TEST(WordEmbeddedDocx, UpdateFieldsShowsFilledBookmarksInReferences)
 {
-    TDocxSpec spec;
+    TDocxLayout layout;
     const std::string complex = [](const std::string& instruction, const std::string& result) {
         return "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText xml:space=\"preserve\">" + instruction
             + "</w:instrText></w:r><w:r><w:instrText> \\h </w:instrText></w:r>"
               "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
             + R(result, "<w:i/>") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
     }(" REF Name", "old");
-    spec.Body = P(BS(1, "Name") + R("n") + BE(1))
+    layout.Body = P(BS(1, "Name") + R("n") + BE(1))
         + P("<w:fldSimple w:instr=\" REF Name \\h \\* MERGEFORMAT \">" + R("old", "<w:b/>") + "</w:fldSimple>")
         + P(complex) + P("<w:fldSimple w:instr=\" REF Name \\n \">" + R("old") + "</w:fldSimple>")
         + P("<w:fldSimple w:instr=\" REF Other \">" + R("old") + "</w:fldSimple>")
         + P("<w:fldSimple w:instr=\" PAGE \">" + R("1") + "</w:fldSimple>");
-    spec.Header = P("<w:fldSimple w:instr=\"REF name\">" + R("old") + "</w:fldSimple>");
-    auto doc = Load(MakeDocx(spec));
+    layout.Header = P("<w:fldSimple w:instr=\"REF name\">" + R("old") + "</w:fldSimple>");
+    auto doc = Load(MakeDocx(layout));
     EXPECT_EQ(doc->FillBookmark("Name", "Anna\vBerg"), "");
     EXPECT_EQ(doc->UpdateFields(), "");
     const std::string bytes = Bytes(*doc);
@@ -246,12 +246,12 @@ TEST(WordEmbeddedDocx, UpdateFieldsShowsFilledBookmarksInReferences)
 // bookmark in a replaced result survives.
 TEST(WordEmbeddedDocx, NestedFieldsAndBookmarksInResultsAreSafe)
 {
-    TDocxSpec spec;
-    spec.Body = P(BS(1, "Name") + BE(1))
+    TDocxLayout layout;
+    layout.Body = P(BS(1, "Name") + BE(1))
         + P("<w:fldSimple w:instr=\" REF Name \">" + R("a")
             + "<w:fldSimple w:instr=\" REF Name \">" + R("b") + "</w:fldSimple></w:fldSimple>")
         + P("<w:fldSimple w:instr=\" REF Name \">" + BS(2, "Inside") + R("c") + "</w:fldSimple>" + BE(2));
-    auto doc = Load(MakeDocx(spec));
+    auto doc = Load(MakeDocx(layout));
     EXPECT_EQ(doc->FillBookmark("Name", "X"), "");
     EXPECT_EQ(doc->UpdateFields(), "");
     EXPECT_EQ(doc->Bookmarks(), (std::vector<std::string>{"Name", "Inside"}));
@@ -262,10 +262,10 @@ TEST(WordEmbeddedDocx, NestedFieldsAndBookmarksInResultsAreSafe)
 
 TEST(WordEmbeddedDocx, UpdateFieldsCreatesMissingSettings)
 {
-    TDocxSpec spec;
-    spec.HasSettings = false;
-    spec.Body = P("");
-    auto doc = Load(MakeDocx(spec));
+    TDocxLayout layout;
+    layout.HasSettings = false;
+    layout.Body = P("");
+    auto doc = Load(MakeDocx(layout));
     EXPECT_EQ(doc->UpdateFields(), "");
     const std::string bytes = Bytes(*doc);
     EXPECT_EQ(Count(PartOf(bytes, "word/settings.xml"), "/w:settings/w:updateFields[@w:val='true']"), 1u);
@@ -275,9 +275,9 @@ TEST(WordEmbeddedDocx, UpdateFieldsCreatesMissingSettings)
 
 TEST(WordEmbeddedDocx, TemplateBecomesDocumentAndUntouchedPartsKeepTheirBytes)
 {
-    TDocxSpec spec;
-    spec.Body = P(BS(1, "A") + BE(1));
-    const auto entries = DocxEntries(spec);
+    TDocxLayout layout;
+    layout.Body = P(BS(1, "A") + BE(1));
+    const auto entries = DocxEntries(layout);
     auto doc = Load(MakeZip(entries));
     EXPECT_EQ(doc->Extension(), ".docx");
     EXPECT_EQ(doc->FillBookmark("A", "x"), "");
@@ -308,8 +308,8 @@ TEST(WordEmbeddedDocx, EditedPartKeepsEveryByteOutsideTheBookmark)
         + "<w:p><w:r><w:t xml:space=\"preserve\"> a  &amp; b </w:t></w:r>" + BS(1, "A");
     const std::string tail = BE(1) + "</w:p>\r\n  <?app data?><w:p><w:r><w:t><![CDATA[x<y]]></w:t></w:r></w:p>\r\n"
                                      "</w:body></w:document>";
-    TDocxSpec spec;
-    auto entries = DocxEntries(spec);
+    TDocxLayout layout;
+    auto entries = DocxEntries(layout);
     entries[2].Data = head + R("old") + tail;
     auto doc = Load(MakeZip(entries));
     EXPECT_EQ(doc->FillBookmark("A", "new"), "");
@@ -318,11 +318,11 @@ TEST(WordEmbeddedDocx, EditedPartKeepsEveryByteOutsideTheBookmark)
 
 TEST(WordEmbeddedDocx, MacroTemplateGivesDocumentWithoutMacros)
 {
-    TDocxSpec spec;
-    spec.MainType = "application/vnd.ms-word.template.macroEnabledTemplate.main+xml";
-    spec.Macros = true;
-    spec.Body = P(BS(1, "A") + BE(1));
-    auto doc = Load(MakeDocx(spec), "Makro.dotm");
+    TDocxLayout layout;
+    layout.MainType = "application/vnd.ms-word.template.macroEnabledTemplate.main+xml";
+    layout.Macros = true;
+    layout.Body = P(BS(1, "A") + BE(1));
+    auto doc = Load(MakeDocx(layout), "Makro.dotm");
     EXPECT_EQ(doc->FillBookmark("A", "x"), "");
     const std::string bytes = Bytes(*doc);
     std::string error;
@@ -354,9 +354,9 @@ std::string TP(const std::string& inner)
 
 std::string FilledOdfBody(const std::string& body, const std::string& name, const std::string& answer)
 {
-    TOttSpec spec;
-    spec.Body = body;
-    auto doc = Load(MakeOtt(spec), "Brief.ott");
+    TOttLayout layout;
+    layout.Body = body;
+    auto doc = Load(MakeOtt(layout), "Brief.ott");
     EXPECT_EQ(doc->FillBookmark(name, answer), "");
     return PartOf(Bytes(*doc), "content.xml");
 }
@@ -411,13 +411,13 @@ TEST(WordEmbeddedOdt, NewTextTakesTheSpanStyleOfTheTextItReplaces)
 
 TEST(WordEmbeddedOdt, HeaderBookmarksReferencesAndListing)
 {
-    TOttSpec spec;
-    spec.MasterPage = "<style:header>" + TP("From: <text:bookmark text:name=\"Sender\"/>")
+    TOttLayout layout;
+    layout.MasterPage = "<style:header>" + TP("From: <text:bookmark text:name=\"Sender\"/>")
         + "</style:header><style:footer>" + TP(BStart("Foot") + BEnd("Foot")) + "</style:footer>";
-    spec.Body = TP(BStart("Name") + "n" + BEnd("Name"))
+    layout.Body = TP(BStart("Name") + "n" + BEnd("Name"))
         + TP("See <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"Name\">old</text:bookmark-ref>")
         + TP("Page <text:bookmark-ref text:reference-format=\"page\" text:ref-name=\"Name\">1</text:bookmark-ref>");
-    auto doc = Load(MakeOtt(spec), "Brief.ott");
+    auto doc = Load(MakeOtt(layout), "Brief.ott");
     EXPECT_EQ(doc->Extension(), ".odt");
     EXPECT_EQ(doc->Bookmarks(), (std::vector<std::string>{"Sender", "Name", "Foot"}));
     EXPECT_EQ(doc->FillBookmark("Sender", "Firma"), "");
@@ -432,9 +432,9 @@ TEST(WordEmbeddedOdt, HeaderBookmarksReferencesAndListing)
 
 TEST(WordEmbeddedOdt, TemplateBecomesTextDocumentWithMimetypeFirstAndStored)
 {
-    TOttSpec spec;
-    spec.Body = TP(BStart("A") + BEnd("A"));
-    auto doc = Load(MakeOtt(spec), "Brief.ott");
+    TOttLayout layout;
+    layout.Body = TP(BStart("A") + BEnd("A"));
+    auto doc = Load(MakeOtt(layout), "Brief.ott");
     const std::string bytes = Bytes(*doc);
     // Local header: signature, then 26 bytes of fields; method at 8, name length at 26,
     // extra length at 28; the name and the uncompressed type follow.
@@ -460,9 +460,9 @@ TEST(WordEmbeddedShow, WritesNumberedFilesNeverOverwritingAndOpensThem)
 {
     TTestOrdner folder;
     WriteBytes(folder / "Brief (2).docx", "keep me");
-    TDocxSpec spec;
-    spec.Body = P(BS(1, "A") + BE(1));
-    WriteBytes(folder / "Vorlagen/Brief.dotx", MakeDocx(spec));
+    TDocxLayout layout;
+    layout.Body = P(BS(1, "A") + BE(1));
+    WriteBytes(folder / "Vorlagen/Brief.dotx", MakeDocx(layout));
     std::vector<std::string> opened;
     TWordEmbeddedApp app([&](const std::string& path) {
         opened.push_back(path);
@@ -490,11 +490,11 @@ TEST(WordEmbeddedShow, WritesNumberedFilesNeverOverwritingAndOpensThem)
 TEST(WordEmbeddedShow, StaysInsideTheFolderAndReportsFailures)
 {
     TTestOrdner folder;
-    TDocxSpec spec;
-    spec.Body = P("");
+    TDocxLayout layout;
+    layout.Body = P("");
     std::filesystem::create_directories(folder / "out");
     std::string error;
-    auto doc = TWordEmbeddedDoc::FromBytes(MakeDocx(spec), "/x/Vorlage.dotx", true,
+    auto doc = TWordEmbeddedDoc::FromBytes(MakeDocx(layout), "/x/Vorlage.dotx", true,
                                            [](const std::string&) { return std::string("no desktop"); }, error);
     ASSERT_TRUE(doc) << error;
     std::string file;

@@ -449,9 +449,9 @@ std::string Bookmark(int id, const std::string& name, const std::string& text)
 
 TEST_F(WordErzeugungTest, TheEmbeddedEngineWritesTheDocumentBesideTheDataAndOpensIt)
 {
-    TDocxSpec spec;
-    spec.Body = Bookmark(1, "Name", "[Name]") + Bookmark(2, "Adresse", "[Adresse]");
-    WriteBytes(env_.Path("t/Brief.dotx"), MakeDocx(spec));
+    TDocxLayout layout;
+    layout.Body = Bookmark(1, "Name", "[Name]") + Bookmark(2, "Adresse", "[Adresse]");
+    WriteBytes(env_.Path("t/Brief.dotx"), MakeDocx(layout));
     dokument_.SetWordTemplate(env_.Path("t/Brief"));
     dokument_.SetFileName(env_.Path("irgendwo/Kunde.DXL"));
     AddField("Name", ftString, "J\xFCrgen");

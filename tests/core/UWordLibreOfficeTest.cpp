@@ -63,11 +63,11 @@ std::string WPara(const std::string& inner)
 // and one of the word processor's hidden bookmarks.
 std::string LetterDocx()
 {
-    TDocxSpec spec;
-    spec.Header = WPara(WRun("Kopf: ") + WMark(10, "Kopf", "[Kopf]"));
-    spec.Footer = WPara(WRun("Fuss: ") + WMark(11, "Fuss", "[Fuss]"));
+    TDocxLayout layout;
+    layout.Header = WPara(WRun("Kopf: ") + WMark(10, "Kopf", "[Kopf]"));
+    layout.Footer = WPara(WRun("Fuss: ") + WMark(11, "Fuss", "[Fuss]"));
     const std::string cell = "<w:tc><w:tcPr><w:tcW w:w=\"3000\" w:type=\"dxa\"/></w:tcPr>";
-    spec.Body = WPara(WRun("Sehr geehrte ") + WMark(1, "Name", "[Name]") + WRun(","))
+    layout.Body = WPara(WRun("Sehr geehrte ") + WMark(1, "Name", "[Name]") + WRun(","))
         + WPara(WRun("Punkt:") + WMark(2, "Punkt", "") + WRun("!"))
         + WPara(WRun("Memo: ") + WMark(3, "Memo", "[Memo]"))
         + WPara(WRun("Leer&lt;") + WMark(4, "Leer", "[Leer]") + WRun("&gt;"))
@@ -80,7 +80,7 @@ std::string LetterDocx()
         + "<w:sectPr xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
           "<w:headerReference w:type=\"default\" r:id=\"rId1\"/><w:footerReference w:type=\"default\" r:id=\"rId2\"/>"
           "<w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr>";
-    return MakeDocx(spec);
+    return MakeDocx(layout);
 }
 
 std::string OMark(const std::string& name, const std::string& text)
@@ -93,10 +93,10 @@ std::string OMark(const std::string& name, const std::string& text)
 // paragraph (the office keeps frame text before the body).
 std::string LetterOtt()
 {
-    TOttSpec spec;
-    spec.MasterPage = "<style:header><text:p>Kopf: " + OMark("Kopf", "[Kopf]") + "</text:p></style:header>"
+    TOttLayout layout;
+    layout.MasterPage = "<style:header><text:p>Kopf: " + OMark("Kopf", "[Kopf]") + "</text:p></style:header>"
                       "<style:footer><text:p>Fuss: " + OMark("Fuss", "[Fuss]") + "</text:p></style:footer>";
-    spec.Body = "<text:p>Sehr geehrte " + OMark("Name", "[Name]") + ","
+    layout.Body = "<text:p>Sehr geehrte " + OMark("Name", "[Name]") + ","
                 "<draw:frame draw:name=\"Rahmen1\" text:anchor-type=\"paragraph\" svg:width=\"5cm\" svg:height=\"2cm\">"
                 "<draw:text-box><text:p>Im Rahmen " + OMark("Rahmen", "[Rahmen]") + "</text:p></draw:text-box>"
                 "</draw:frame></text:p>"
@@ -110,7 +110,7 @@ std::string LetterOtt()
                   "<text:p>Verweis: <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"Name\">[alt]"
                   "</text:bookmark-ref></text:p>"
                   "<text:p><text:bookmark text:name=\"_Toc1\"/>Ende</text:p>";
-    return MakeOtt(spec);
+    return MakeOtt(layout);
 }
 
 // ---- Reading the saved documents back -----------------------------------------------------

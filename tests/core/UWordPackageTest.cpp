@@ -49,9 +49,9 @@ struct TBadCase {
 
 std::string WithEntry(const std::string& name, const std::string& data)
 {
-    TDocxSpec spec;
-    spec.Body = "<w:p/>";
-    auto entries = DocxEntries(spec);
+    TDocxLayout layout;
+    layout.Body = "<w:p/>";
+    auto entries = DocxEntries(layout);
     bool replaced = false;
     for (TTestEntry& entry : entries)
         if (entry.Name == name) {
@@ -65,9 +65,9 @@ std::string WithEntry(const std::string& name, const std::string& data)
 
 std::string WithoutEntry(const std::string& name)
 {
-    TDocxSpec spec;
-    spec.Header = "<w:p/>";
-    auto entries = DocxEntries(spec);
+    TDocxLayout layout;
+    layout.Header = "<w:p/>";
+    auto entries = DocxEntries(layout);
     std::erase_if(entries, [&](const TTestEntry& e) { return e.Name == name; });
     return MakeZip(entries);
 }

@@ -102,16 +102,16 @@ protected:
     // A word-processor template with one paragraph per bookmark, in the given order.
     std::string WriteWordTemplate(const std::string& name, const std::vector<std::string>& bookmarks)
     {
-        TDocxSpec spec;
+        TDocxLayout layout;
         int id = 0;
         for (const std::string& b : bookmarks) {
             ++id;
-            spec.Body += "<w:p><w:r><w:t xml:space=\"preserve\">" + b + ": </w:t></w:r><w:bookmarkStart w:id=\""
+            layout.Body += "<w:p><w:r><w:t xml:space=\"preserve\">" + b + ": </w:t></w:r><w:bookmarkStart w:id=\""
                 + std::to_string(id) + "\" w:name=\"" + b + "\"/><w:r><w:t>[" + b + "]</w:t></w:r><w:bookmarkEnd w:id=\""
                 + std::to_string(id) + "\"/></w:p>";
         }
         const std::string path = ordner_ / ("vorlagen/" + name);
-        WriteBytes(path + ".dotx", MakeDocx(spec));
+        WriteBytes(path + ".dotx", MakeDocx(layout));
         return path;
     }
 
