@@ -284,7 +284,12 @@ TEST_F(WordErzeugungTest, ExtensionsAreTriedInOrderAndTheMessageNamesTheDotFile)
     const Case cases[] = {
         {{"Brief.ott", "Brief.dotx"}, "Brief.dotx"},
         {{"Brief.ott", "Brief.dotm"}, "Brief.dotm"},
+#ifdef TAVIX_HAVE_LIBREOFFICE
         {{"Brief.dotx", "Brief.dot"}, "Brief.dot"},
+#else
+        // Without LibreOffice a binary ".dot" gives way to a format this build can read.
+        {{"Brief.dotx", "Brief.dot"}, "Brief.dotx"},
+#endif
         {{"Brief.ott"}, "Brief.ott"},
         {{"Brief.docx", "Brief.odt", "Brief"}, ""},
     };
