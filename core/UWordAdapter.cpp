@@ -150,7 +150,11 @@ TWordTemplateChoice ChooseWordTemplate(const std::string& templateName, const st
                                        bool libreOffice)
 {
     TWordTemplateChoice choice;
-    const bool preferLibreOffice = libreOffice && LowerCase(setting) == "libreoffice";
+    const std::string preference = LowerCase(setting);
+    const bool preferLibreOffice = libreOffice && preference == "libreoffice";
+    // With every format readable the first found wins; a user who prefers the embedded
+    // engine has a ".dot" give way to another format of the same name.
+    const bool binaryFirst = libreOffice && preference != "embedded";
     std::string binary;
     if (IsFile(templateName)) {
         if (IsBinaryWord(templateName))
@@ -168,11 +172,11 @@ TWordTemplateChoice ChooseWordTemplate(const std::string& templateName, const st
             }
             if (binary.empty())
                 binary = file;
-            if (libreOffice)
-                break;  // the first in the order wins when every format can be read
+            if (binaryFirst)
+                break;
         }
     }
-    if (!binary.empty() && (libreOffice || choice.File.empty())) {
+    if (!binary.empty() && (binaryFirst || choice.File.empty())) {
         choice.File = binary;
         choice.Backend = TWordBackend::LibreOffice;
         if (!libreOffice) {

@@ -96,8 +96,9 @@ bool WordBackendFromName(const std::string& name, TWordBackend& kind);
 // Whether the LibreOffice back end is built in and LibreOffice is installed.
 bool LibreOfficeAvailable();
 
-// The configuration key (list "Vorgaben") that makes LibreOffice the back end of every
-// template format when it holds "LibreOffice"; empty leaves the choice to the format.
+// The configuration key (list "Vorgaben") that chooses the back end: "LibreOffice" for
+// every template format, "Embedded" for every format the embedded engine reads (a binary
+// ".dot" only when no other format of its name exists); empty leaves it to the format.
 inline constexpr const char* kWordBackendKey = "WordBackend";
 
 // The template file and the back end that fills it.
@@ -111,8 +112,9 @@ struct TWordTemplateChoice {
 // ".doc") need LibreOffice, Office Open XML and OpenDocument templates go to the embedded
 // engine unless setting (the value of kWordBackendKey) is "LibreOffice" and LibreOffice
 // can be used (libreOffice). A name without extension is looked up in the order of
-// WordTemplateExtensions(); without LibreOffice a ".dot" gives way to another format of
-// the same name, and a ".dot" alone gives Error, which says how to help it.
+// WordTemplateExtensions(); without LibreOffice, or with setting "Embedded", a ".dot"
+// gives way to another format of the same name, and a ".dot" alone without LibreOffice
+// gives Error, which says how to help it.
 TWordTemplateChoice ChooseWordTemplate(const std::string& templateName, const std::string& setting,
                                        bool libreOffice);
 // The same with the configuration's setting and this installation.

@@ -116,7 +116,7 @@ std::unique_ptr<TWordApp> TWordSitzung::MakeApp(std::string& error)
 {
     error.clear();
     if (factory_)
-        return factory_(error);
+        return factory_(backend_, error);
     return MakeWordApp(backend_, error, opener_);
 }
 
@@ -177,13 +177,18 @@ std::string TWordSitzung::DeliverDocument(std::string& writtenFile)
 }
 
 // The one place a template name without extension becomes a file.
-std::string TWordSitzung::FindTemplate(const std::string& base, std::string& error)
+std::string TWordSitzung::FindTemplate(const std::string& base, std::string& error, bool givenFile)
 {
-    // The name is looked up with the template extensions only; then the file and the
-    // back end that can read it are chosen among the formats found.
-    if (FindWordTemplateFile(base).empty())
+    // A stored name is looked up with the template extensions only, a file the user names
+    // as it is too; then the file and the back end that can read it are chosen among the
+    // formats found.
+    std::error_code ignored;
+    if (FindWordTemplateFile(base).empty() && !(givenFile && std::filesystem::is_regular_file(base, ignored)))
         return {};
-    const TWordTemplateChoice choice = ChooseWordTemplate(base);
+    const TWordTemplateChoice choice =
+        !backendChosen_ ? ChooseWordTemplate(base)
+        : backend_ == TWordBackend::LibreOffice ? ChooseWordTemplate(base, "LibreOffice", LibreOfficeAvailable())
+                                                : ChooseWordTemplate(base, "Embedded", false);
     if (choice.File.empty()) {
         if (!choice.Error.empty())
             error = choice.Error;
@@ -376,7 +381,7 @@ std::vector<std::string> TWordSitzung::ListBookmarks(const std::string& template
             file = folder + templateName;
     }
     std::string error;
-    if (const std::string resolved = FindTemplate(file, error); !resolved.empty())
+    if (const std::string resolved = FindTemplate(file, error, true); !resolved.empty())
         file = resolved;
     bool attached = false;
     std::unique_ptr<TWordApp> app;

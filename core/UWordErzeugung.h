@@ -37,8 +37,9 @@ public:
     // Called with true before a wait and with false after it, always in pairs; a message
     // shown during the wait ends it for as long as the user reads it.
     using TBusy = std::function<void(bool busy)>;
-    // A new, not yet connected application object; null with error when unavailable.
-    using TAppFactory = std::function<std::unique_ptr<TWordApp>(std::string& error)>;
+    // A new, not yet connected application object of the back end; null with error when
+    // unavailable.
+    using TAppFactory = std::function<std::unique_ptr<TWordApp>(TWordBackend backend, std::string& error)>;
     // Takes the filled document over instead of showing it (a tool saves it) and reports
     // the file itself. Returns the error text; writtenFile names the file written.
     using TAblieferung = std::function<std::string(TWordDoc& doc, std::string& writtenFile)>;
@@ -53,7 +54,8 @@ public:
     void SetLog(TLog log) { log_ = std::move(log); }
     void SetBusy(TBusy busy) { busy_ = std::move(busy); }
     // The back end MakeWordApp builds (the embedded engine unless set).
-    // Set here, it holds for every template; otherwise each template picks its own.
+    // Set here, it holds for every template, and a template name is looked up among the
+    // formats it reads; otherwise each template picks its own.
     void SetBackend(TWordBackend backend)
     {
         backend_ = backend;
@@ -110,9 +112,10 @@ private:
 
     std::unique_ptr<TWordApp> MakeApp(std::string& error);
     void ShowError(const std::string& text);
-    // The template file of a name with or without extension (empty when there is none
-    // that can be used: then error may say why), choosing the back end for it.
-    std::string FindTemplate(const std::string& base, std::string& error);
+    // The template file of a name without extension, or of a given file with its own
+    // (empty when there is none that can be used: then error may say why), choosing the
+    // back end for it.
+    std::string FindTemplate(const std::string& base, std::string& error, bool givenFile = false);
     std::string DeliverDocument(std::string& writtenFile);
     void Log(const std::string& line) const;
 

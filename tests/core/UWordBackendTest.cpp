@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -22,6 +24,11 @@ struct TChoiceCase {
     TWordBackend Backend;
     bool Error;
 };
+
+void PrintTo(const TChoiceCase& c, std::ostream* out)
+{
+    *out << c.Name;
+}
 
 class WordTemplateChoice : public ::testing::TestWithParam<TChoiceCase> {};
 
@@ -55,6 +62,10 @@ INSTANTIATE_TEST_SUITE_P(
                     B::LibreOffice, false},
         TChoiceCase{"SettingWithoutLibreOffice", {"Brief.dotx"}, "Brief", "LibreOffice", false, "Brief.dotx",
                     B::Embedded, false},
+        TChoiceCase{"SettingEmbeddedLetsDotGiveWay", {"Brief.dot", "Brief.dotx"}, "Brief", "Embedded", true,
+                    "Brief.dotx", B::Embedded, false},
+        TChoiceCase{"SettingEmbeddedDotAloneStillReadByLibreOffice", {"Brief.dot"}, "Brief", "embedded", true,
+                    "Brief.dot", B::LibreOffice, false},
         TChoiceCase{"OtherSettingIsIgnored", {"Brief.dotx"}, "Brief", "Word", true, "Brief.dotx", B::Embedded, false},
         TChoiceCase{"ExplicitDot", {"Brief.dot", "Brief.dotx"}, "Brief.dot", "", true, "Brief.dot", B::LibreOffice,
                     false},

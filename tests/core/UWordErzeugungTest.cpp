@@ -117,7 +117,7 @@ protected:
         WriteBytes(env_.Path("spr/T.SPR"), kSprache);
         sprache_.Load("T.SPR");
         previous_ = SetSprache(&sprache_);
-        sitzung_.SetAppFactory([this](std::string&) { return std::make_unique<TFakeApp>(word_); });
+        sitzung_.SetAppFactory([this](TWordBackend, std::string&) { return std::make_unique<TFakeApp>(word_); });
         sitzung_.SetLog([this](const std::string& line) { log_.push_back(line); });
         word_.UserFolder = env_.Path("benutzer/");
     }
@@ -305,6 +305,39 @@ TEST_F(WordErzeugungTest, ExtensionsAreTriedInOrderAndTheMessageNamesTheDotFile)
         EXPECT_EQ(MessageTexts(), c.Found.empty() ? std::vector<std::string>{"Nicht gefunden: " + folder + "Brief.dot"}
                                                   : std::vector<std::string>{});
     }
+}
+
+// The user's "WordBackend" setting and a back end set for the session (a tool's option)
+// look for a template among the formats the back end reads; the factory is asked for it.
+TEST_F(WordErzeugungTest, AChosenBackEndLooksAmongTheFormatsItReads)
+{
+    WriteBytes(env_.Path("beide/Brief.dot"), "x");
+    WriteBytes(env_.Path("beide/Brief.dotx"), "x");
+    WriteBytes(env_.Path("dot/Brief.dot"), "x");
+    std::vector<TWordBackend> made;
+    sitzung_.SetAppFactory([&](TWordBackend backend, std::string&) {
+        made.push_back(backend);
+        return std::make_unique<TFakeApp>(word_);
+    });
+
+    env_.Konfiguration().SetDefault(kWordBackendKey, "Embedded");
+    dokument_.SetWordTemplate(env_.Path("beide/Brief"));
+    ASSERT_TRUE(sitzung_.CheckWordTemplate());
+    EXPECT_EQ(sitzung_.ResolvedTemplate(), env_.Path("beide/Brief.dotx"));
+    bool attached = false;
+    std::string error;
+    EXPECT_TRUE(sitzung_.ConnectWord(false, attached, error)) << error;
+    EXPECT_EQ(made, std::vector<TWordBackend>{TWordBackend::Embedded});
+
+    env_.Konfiguration().SetDefault(kWordBackendKey, "");
+    sitzung_.SetBackend(TWordBackend::Embedded);
+    ASSERT_TRUE(sitzung_.CheckWordTemplate());
+    EXPECT_EQ(sitzung_.ResolvedTemplate(), env_.Path("beide/Brief.dotx"));
+    // The embedded engine cannot read a ".dot": the message says what helps.
+    dokument_.SetWordTemplate(env_.Path("dot/Brief"));
+    EXPECT_FALSE(sitzung_.CheckWordTemplate());
+    ASSERT_EQ(MessageTexts().size(), 1u);
+    EXPECT_NE(MessageTexts()[0].find("LibreOffice Writer"), std::string::npos) << MessageTexts()[0];
 }
 
 TEST_F(WordErzeugungTest, ABareNameMissingFromTheCachedFolderAsksTheWordProcessorAgain)
