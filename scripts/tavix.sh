@@ -10,7 +10,8 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libpugixml-dev libzip-dev
-  libreoffice-writer-nogui libreoffice-dev xdg-utils
+  libreoffice-writer libreoffice-dev xdg-utils
+  xvfb x11-utils
 )
 
 install_missing() {

@@ -8,17 +8,26 @@ layout of a template does not place go into a table at the end, so that every fi
 has its bookmark even when the questionnaire changes. The files are reproducible: the
 same input gives the same bytes.
 
+The examples named in BINARY_EXAMPLES also get a binary Word template (".dot") made
+from their ".dotx" by LibreOffice, when "soffice" is installed; those files carry the
+office's own time stamps.
+
 Usage: tools/make-example-templates.py [EXAMPLES_FOLDER]   (default: data/Examples)
 Only Python's standard library is used.
 """
 
 import os
+import shutil
+import subprocess
 import sys
+import tempfile
 import xml.etree.ElementTree as ET
 import zipfile
 from xml.sax.saxutils import escape, quoteattr
 
 MARKER = "COMMON_APPDATA_TAVIX_EXAMPLES\\"
+# The examples that ship a ".dot" beside their ".dotx", to show the LibreOffice path.
+BINARY_EXAMPLES = ("Invoice",)
 FIXED_TIME = (2024, 1, 1, 0, 0, 0)
 
 # Letterhead and the texts around the fields, per language.
@@ -488,6 +497,25 @@ def write_zip(path, files):
             archive.writestr(info, text.encode("utf-8"))
 
 
+def write_binary_templates(folder):
+    soffice = shutil.which("soffice")
+    if not soffice:
+        print("soffice not found: the .dot templates are left as they are")
+        return 0
+    written = 0
+    # A private profile keeps the user's office out of it.
+    with tempfile.TemporaryDirectory() as profile:
+        for name in BINARY_EXAMPLES:
+            source = os.path.join(folder, name + ".dotx")
+            if not os.path.exists(source):
+                continue
+            subprocess.run([soffice, "-env:UserInstallation=file://" + profile, "--headless", "--norestore",
+                            "--convert-to", "dot:MS Word 97 Vorlage", "--outdir", folder, source],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+            written += 1
+    return written
+
+
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "data", "Examples")
     written = 0
@@ -502,6 +530,7 @@ def main():
         write_zip(os.path.join(folder, name + ".dotx"), docx_files(language, blocks, questions))
         write_zip(os.path.join(folder, name + ".ott"), odt_files(language, blocks, questions))
         written += 2
+    written += write_binary_templates(folder)
     print("%d templates written to %s" % (written, os.path.normpath(folder)))
 
 

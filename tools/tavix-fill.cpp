@@ -65,11 +65,14 @@ const char* const kHelp =
     "                        that fails gives no document\n"
     "  --list-bookmarks WORDTEMPLATE\n"
     "                        prints the bookmarks of a word-processor template\n"
-    "                        (.dotx, .dotm, .ott; the extension may be left out)\n"
+    "                        (.dot, .dotx, .dotm, .ott; the extension may be left out)\n"
     "  -o, --output OUT      the folder for the documents (default: the current folder),\n"
     "                        or with one FILE the document's file name; existing files\n"
     "                        in a folder are never replaced: \" (2)\", \" (3)\" ... are added\n"
-    "  --backend NAME        embedded (the default; needs no office suite) or libreoffice\n"
+    "  --backend NAME        the word processor for every template: embedded (needs no\n"
+    "                        office suite) or libreoffice; by default a binary .dot\n"
+    "                        template goes to LibreOffice and every other format to the\n"
+    "                        embedded engine\n"
     "  -h, --help            shows this help\n"
     "\n"
     "The written files are printed on standard output, problems on standard error.\n"
@@ -186,7 +189,7 @@ struct TOptionen {
     std::string Csv;
     std::string WordTemplate;
     std::optional<std::string> Output;
-    TWordBackend Backend = TWordBackend::Embedded;
+    std::optional<TWordBackend> Backend;  // unset: each template's format decides
 };
 
 // Reads the arguments; false with the complaint for a usage error.
@@ -258,10 +261,12 @@ bool ParseArguments(int argc, char** argv, TOptionen& options, std::string& prob
                 return false;
             }
             backendGiven = true;
-            if (!WordBackendFromName(*value, options.Backend)) {
+            TWordBackend backend = TWordBackend::Embedded;
+            if (!WordBackendFromName(*value, backend)) {
                 problem = "unknown back end \"" + *value + "\" (embedded or libreoffice)";
                 return false;
             }
+            options.Backend = backend;
         }
     }
     if (csv && list) {
@@ -381,11 +386,12 @@ bool PrepareFolder(const std::string& folder)
 
 // Generates the document of the loaded dokument and saves it by deliver. True when it
 // was written with every bookmark filled.
-bool Generate(TDokument& dokument, TWordBackend backend, const std::string& context,
+bool Generate(TDokument& dokument, std::optional<TWordBackend> backend, const std::string& context,
               const TWordSitzung::TAblieferung& deliver)
 {
     TWordSitzung sitzung(dokument);
-    sitzung.SetBackend(backend);
+    if (backend)
+        sitzung.SetBackend(*backend);
     sitzung.SetOpener([](const std::string&) { return std::string(); });  // never opened here
     sitzung.SetLog([&context](const std::string& line) { Report(context, ConsoleText(line)); });
     sitzung.SetAblieferung([&](TWordDoc& doc, std::string& written) {
@@ -763,7 +769,8 @@ int RunListBookmarks(const TOptionen& options, TKonsolenMeldungen& meldungen)
         file = "./" + file;
     TDokument dokument;
     TWordSitzung sitzung(dokument);
-    sitzung.SetBackend(options.Backend);
+    if (options.Backend)
+        sitzung.SetBackend(*options.Backend);
     sitzung.SetOpener([](const std::string&) { return std::string(); });
     meldungen.Context = options.WordTemplate;
     const int errorsBefore = meldungen.Errors;
@@ -799,7 +806,8 @@ int main(int argc, char** argv)
 
     int result = kExitFailed;
     std::string error;
-    if (!MakeWordApp(options.Backend, error, [](const std::string&) { return std::string(); })) {
+    // A back end asked for by name must be there before any work starts.
+    if (options.Backend && !MakeWordApp(*options.Backend, error, [](const std::string&) { return std::string(); })) {
         Report("", error);
     } else {
         try {

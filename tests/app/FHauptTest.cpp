@@ -23,6 +23,7 @@
 #include "config/TestOrdner.h"
 #include "config/UKonfig.h"
 #include "core/UTAObjs.h"
+#include "core/UWordAdapter.h"
 #include "env/UDateien.h"
 
 namespace {
@@ -354,6 +355,8 @@ TEST_F(FHauptTest, F5OnEachExampleWritesItsDocumentBesideTheDataAndOpensIt)
     for (const std::string& example : examples) {
         SCOPED_TRACE(example);
         auto window = Start({example});
+        // The example shipped with a ".dot" too goes to LibreOffice otherwise (tested there).
+        Konf()->SetDefault(kWordBackendKey, "Embedded");
         std::vector<std::string> opened;
         bool busy = true;
         window->SetWordOpener([&](const std::string& path) {
@@ -476,6 +479,7 @@ TEST_F(FHauptTest, NewTemplateMakesOneFieldPerBookmark)
     auto window = Start({});
     const std::string examples = ordner_ / "Documents/Tavix/";
     Konf()->SetDefault("VerzeichnisWord", examples);
+    Konf()->SetDefault(kWordBackendKey, "Embedded");
     auto choose = [&](const char* name) {
         return OnNextModal(
             [name](QWidget* dialog) {

@@ -7,7 +7,11 @@
 
 #include "config/TestOrdner.h"
 #include "core/TestWord.h"
+#include "core/TestKern.h"
+#include "core/UDokument.h"
 #include "core/UWordEmbedded.h"
+#include "core/UWordErzeugung.h"
+#include "env/UDateien.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +27,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -159,6 +165,34 @@ bool HasParagraph(const std::vector<std::string>& paragraphs, const std::string&
     return std::find(paragraphs.begin(), paragraphs.end(), text) != paragraphs.end();
 }
 
+// ---- Processes of the tests' own -----------------------------------------------------------
+
+// Starts args[0] with its output thrown away, in a process group of its own when grouped.
+// Its pid; 0 when it cannot be started.
+pid_t Spawn(std::vector<std::string> args, bool grouped)
+{
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (grouped) {
+        posix_spawnattr_setpgroup(&attributes, 0);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ) != 0)
+        pid = 0;
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return pid;
+}
+
 // ---- Offices of the tests' own ------------------------------------------------------------
 
 // An office the test starts itself, as a user or another program would.
@@ -170,22 +204,7 @@ public:
                                          "--nologo", "--norestore"};
         if (!pipe.empty())
             args.push_back("--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext");
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawnattr_t attributes;
-        posix_spawnattr_init(&attributes);
-        posix_spawnattr_setpgroup(&attributes, 0);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), environ) != 0)
-            pid_ = 0;
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
+        pid_ = Spawn(args, true);
     }
     TTestOffice(const TTestOffice&) = delete;
     TTestOffice& operator=(const TTestOffice&) = delete;
@@ -265,6 +284,84 @@ std::vector<pid_t> ProcessesMentioning(const std::string& text)
     }
     return found;
 }
+
+// A virtual X server of the test's own (Xvfb), for an office with windows. It picks a
+// free display number itself and is ended with the object.
+class TXServer {
+public:
+    TXServer()
+    {
+        int ready[2];
+        if (::access(kXvfb, X_OK) != 0 || ::pipe(ready) != 0)
+            return;
+        ::fcntl(ready[0], F_SETFD, FD_CLOEXEC);  // the server keeps only the end it writes
+        std::string fd = std::to_string(ready[1]);
+        std::vector<std::string> args = {kXvfb, "-displayfd", fd, "-screen", "0", "1280x900x24", "-nolisten", "tcp"};
+        pid_ = Spawn(args, false);
+        ::close(ready[1]);
+        // The server writes its display number once it accepts connections.
+        std::string number;
+        char c = 0;
+        while (pid_ > 0 && ::read(ready[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(ready[0]);
+        if (!number.empty())
+            display_ = ":" + number;
+    }
+    TXServer(const TXServer&) = delete;
+    TXServer& operator=(const TXServer&) = delete;
+    ~TXServer()
+    {
+        if (pid_ <= 0)
+            return;
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+
+    // ":N"; empty when the server did not start.
+    const std::string& Display() const { return display_; }
+
+    // The names of the top-level windows shown now (one line each).
+    std::string WindowNames() const
+    {
+        std::string names;
+        if (FILE* out = ::popen(("xwininfo -root -tree -display " + display_ + " 2>/dev/null").c_str(), "r")) {
+            char line[512];
+            while (std::fgets(line, sizeof line, out))
+                names += line;
+            ::pclose(out);
+        }
+        return names;
+    }
+
+    // Whether a top-level window whose name contains text is mapped and viewable.
+    bool Viewable(const std::string& text) const
+    {
+        std::istringstream tree(WindowNames());
+        for (std::string line; std::getline(tree, line);) {
+            const std::size_t id = line.find("0x");
+            if (id == std::string::npos || line.find(text) == std::string::npos)
+                continue;
+            const std::string window = line.substr(id, line.find(' ', id) - id);
+            std::string state;
+            const std::string command = "xwininfo -id " + window + " -display " + display_ + " 2>/dev/null";
+            if (FILE* out = ::popen(command.c_str(), "r")) {
+                char buffer[512];
+                while (std::fgets(buffer, sizeof buffer, out))
+                    state += buffer;
+                ::pclose(out);
+            }
+            if (state.find("Map State: IsViewable") != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    static constexpr const char* kXvfb = "/usr/bin/Xvfb";
+    pid_t pid_ = 0;
+    std::string display_;
+};
 
 // ---- What the tests share ---------------------------------------------------------------------
 
@@ -470,7 +567,7 @@ TEST(WordLibreOffice, ExampleDotHasTheBookmarksOfItsDotx)
     std::string error;
     auto embedded = TWordEmbeddedDoc::Open(kExamples + "Invoice.dotx", false, {}, error);
     ASSERT_TRUE(embedded) << error;
-    auto doc = g_world->Shared->AddDocument(std::string(TAVIX_TEST_DATA) + "/word/Invoice.dot", false, error);
+    auto doc = g_world->Shared->AddDocument(kExamples + "Invoice.dot", false, error);
     ASSERT_TRUE(doc) << error;
     EXPECT_EQ(doc->Extension(), ".doc");
     EXPECT_EQ(doc->Bookmarks(), embedded->Bookmarks());
@@ -680,6 +777,147 @@ TEST(WordLibreOffice, HangingOfficeTimesOut)
     const int second = app.StartedProcessGroup();
     app.Quit();
     EXPECT_FALSE(GroupAlive(second));
+}
+
+// F5 on the example shipped with a ".dot": with a display the filled document stays
+// open, unsaved, in a LibreOffice window, and the office is left to the user afterwards.
+TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
+{
+    REQUIRE_OFFICE();
+    TXServer server;
+    if (server.Display().empty())
+        GTEST_SKIP() << "no virtual X server (Debian: xvfb)";
+    TEnvGuard display("DISPLAY", server.Display());
+    TKernUmgebung env;
+    TDokument dokument;
+    ASSERT_TRUE(dokument.LoadFile(kExamples + "Invoice.TXL"));
+    const std::map<std::string, std::string> answers = {
+        {"InvoiceNo", "2026-042"}, {"Customer", "Muster GmbH\r\nHauptstra\xDF" "e 1"}, {"Description", "Beratung"}};
+    for (int row = 0; row < dokument.RowCount(); ++row)
+        if (answers.count(dokument.Field(row)->ID))
+            dokument.Field(row)->Answer = answers.at(dokument.Field(row)->ID);
+
+    TWordSitzung sitzung(dokument);
+    std::vector<std::string> log;
+    sitzung.SetLog([&](const std::string& line) { log.push_back(line); });
+    std::vector<TWordBackend> made;
+    TLibreOfficeOptions options = g_world->OwnOffice();
+    options.Headless = false;
+    sitzung.SetAppFactory([&](TWordBackend backend, std::string&) {
+        made.push_back(backend);
+        return std::make_unique<TWordLibreOfficeApp>(options);
+    });
+
+    const TErzeugung result = sitzung.GenerateDocument();
+
+    EXPECT_TRUE(result.Complete()) << ::testing::PrintToString(log) << ::testing::PrintToString(env.Meldungen.Meldungen.size());
+    EXPECT_EQ(result.WrittenFile, "") << "nothing is saved";
+    EXPECT_EQ(sitzung.ResolvedTemplate(), ExampleFolder() + "Invoice.dot");
+    EXPECT_EQ(made, std::vector<TWordBackend>{TWordBackend::LibreOffice});
+    EXPECT_TRUE(log.empty()) << ::testing::PrintToString(log);
+    EXPECT_TRUE(WaitUntil([&] { return server.Viewable("LibreOffice Writer"); }, 20)) << server.WindowNames();
+
+    // The document in the window holds the answers (a copy is read back).
+    ASSERT_NE(sitzung.WordDoc(), nullptr);
+    const std::string copy = g_world->Folder / "Invoice-shown.odt";
+    ASSERT_EQ(sitzung.WordDoc()->SaveAs(copy, false), "");
+    const std::string content = ZipPart(copy, "content.xml");
+    EXPECT_EQ(OdtBookmarkText(content, "InvoiceNo"), "2026-042");
+    EXPECT_EQ(OdtBookmarkText(content, "Customer"), "Muster GmbH\nHauptstra\xC3\x9F" "e 1");
+    EXPECT_EQ(OdtBookmarkText(content, "Description"), "Beratung");
+
+    auto* app = dynamic_cast<TWordLibreOfficeApp*>(sitzung.WordApp());
+    ASSERT_NE(app, nullptr);
+    const int group = app->StartedProcessGroup();
+    ASSERT_GT(group, 0);
+    app->Quit();
+    EXPECT_TRUE(GroupAlive(group)) << "the shown document keeps its office";
+    ::kill(-group, SIGKILL);
+    EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
+}
+
+// ---- The command-line tool ---------------------------------------------------------------
+
+struct TToolRun {
+    int Exit = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// tavix-fill with the tests' private home (whose LibreOffice profile is the prepared one)
+// and without a display.
+TToolRun RunTool(const std::string& arguments)
+{
+    const std::string out = g_world->Folder / "tool.out";
+    const std::string err = g_world->Folder / "tool.err";
+    const std::string command = "cd '" + g_world->Folder.Path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=C '"
+        + std::string(TAVIX_FILL) + "' " + arguments + " > '" + out + "' 2> '" + err + "'";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(out), ReadBytes(err)};
+}
+
+// Each bookmark's text of a finished document, read through the shared office.
+std::map<std::string, std::string> BookmarkTexts(const std::string& document, const std::vector<std::string>& names)
+{
+    std::string error;
+    auto doc = g_world->Shared->AddDocument(document, false, error);
+    EXPECT_TRUE(doc) << document << ": " << error;
+    std::map<std::string, std::string> texts;
+    if (!doc)
+        return texts;
+    const std::string copy = document + ".odt";
+    EXPECT_EQ(doc->SaveAs(copy, true), "");
+    doc->Close();
+    const std::string content = ZipPart(copy, "content.xml");
+    for (const std::string& name : names)
+        texts[name] = OdtBookmarkText(content, name);
+    return texts;
+}
+
+// The tool reads a ".dot" through LibreOffice by default: its bookmarks in reading order,
+// and a document with the same answers as the embedded engine writes from the ".dotx";
+// the office it started is gone when it ends.
+TEST(WordLibreOffice, TheToolFillsAndListsTheDotExample)
+{
+    REQUIRE_OFFICE();
+    // The user's own profile of the private home: the prepared one.
+    const std::string userProfile = g_world->Folder / "home/.config/libreoffice/4";
+    std::filesystem::create_directories(userProfile);
+    std::filesystem::copy(g_world->Profile, userProfile, std::filesystem::copy_options::recursive |
+                                                             std::filesystem::copy_options::skip_existing);
+    std::string error;
+    auto dotx = TWordEmbeddedDoc::Open(kExamples + "Invoice.dotx", false, {}, error);
+    ASSERT_TRUE(dotx) << error;
+    const std::vector<std::string> bookmarks = dotx->Bookmarks();
+
+    const TToolRun list = RunTool("--list-bookmarks '" + kExamples + "Invoice.dot'");
+    EXPECT_EQ(list.Exit, 0) << list.Err;
+    EXPECT_EQ(OutputLines(list.Out), bookmarks);
+
+    // The invoice number's default is its answer.
+    std::string questionnaire = ReadBytes(kExamples + "Invoice.TXL");
+    const std::size_t noDefault = questionnaire.find("<Default/>");
+    ASSERT_NE(noDefault, std::string::npos);
+    questionnaire.replace(noDefault, 10, "<Default>2026-042</Default>");
+    WriteBytes(g_world->Folder / "Rechnung.TXL", questionnaire);
+    for (const char* folder : {"dot", "dotx", "office"})
+        std::filesystem::create_directories(g_world->Folder / folder);
+    const TToolRun viaDot = RunTool("Rechnung.TXL -o dot");
+    EXPECT_EQ(viaDot.Exit, 0) << viaDot.Err;
+    EXPECT_EQ(viaDot.Out, "dot/Rechnung.doc\n");
+    const TToolRun viaDotx = RunTool("--backend embedded Rechnung.TXL -o dotx");
+    EXPECT_EQ(viaDotx.Exit, 0) << viaDotx.Err;
+    EXPECT_EQ(viaDotx.Out, "dotx/Rechnung.docx\n");
+    const TToolRun viaOffice = RunTool("--backend libreoffice Rechnung.TXL -o office");
+    EXPECT_EQ(viaOffice.Exit, 0) << viaOffice.Err;
+    EXPECT_EQ(viaOffice.Out, "office/Rechnung.doc\n");
+
+    const auto expected = BookmarkTexts(g_world->Folder / "dotx/Rechnung.docx", bookmarks);
+    EXPECT_EQ(expected.at("InvoiceNo"), "2026-042");
+    EXPECT_EQ(BookmarkTexts(g_world->Folder / "dot/Rechnung.doc", bookmarks), expected);
+    EXPECT_EQ(BookmarkTexts(g_world->Folder / "office/Rechnung.doc", bookmarks), expected);
+    EXPECT_EQ(ProcessesMentioning("name=" + LibreOfficePipeName() + ";"), std::vector<pid_t>{})
+        << "the tool's office has ended";
 }
 
 }  // namespace
