@@ -1,9 +1,7 @@
 #include "core/UWordOdf.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <set>
 #include <unordered_map>
 
 namespace {
@@ -85,13 +83,14 @@ struct TStory {
     std::string StylePrefix;
 };
 
-struct TOccurrence {
-    TStory* Story = nullptr;
-    int Group = GroupBody;
-    std::string Name;
-    pugi::xml_node Start, End;  // End is null for a point bookmark
-    bool Dead = false;
-};
+// The group of a bookmark in styles.xml: in a footer or else in a header.
+int HeaderOrFooter(pugi::xml_node node, const std::string& footer)
+{
+    for (pugi::xml_node up = node.parent(); up; up = up.parent())
+        if (std::strncmp(up.name(), footer.c_str(), footer.size()) == 0)
+            return GroupFooter;
+    return GroupHeader;
+}
 
 // The style of the innermost span around node inside its paragraph; "" for none.
 std::string SpanStyleOf(pugi::xml_node node, pugi::xml_node paragraph, const TTextNames& t)
@@ -187,7 +186,7 @@ public:
     std::string Load(TWordPackage& package);
 
     std::vector<std::string> Bookmarks() const override;
-    bool HasBookmark(const std::string& name) const override { return !Find(name).empty(); }
+    bool HasBookmark(const std::string& name) const override { return !Bookmarks_.Find(name).empty(); }
     std::string Fill(const std::string& name, const std::vector<TTextPiece>& pieces) override;
     std::string UpdateFields() override;
     void Store(TWordPackage& package) override;
@@ -195,15 +194,11 @@ public:
 
 private:
     std::string MakeDocument(TWordPackage& package);
-    void IndexStory(TStory& story, bool inStyles);
-    std::vector<std::size_t> Find(const std::string& name) const;
-    std::string FillOccurrence(TOccurrence& occurrence, const std::vector<TTextPiece>& pieces);
-    void Forget(pugi::xml_node marker);
+    void IndexStory(std::size_t storyIndex, bool inStyles);
+    std::string FillOccurrence(std::size_t index, const std::vector<TTextPiece>& pieces);
 
     std::vector<std::unique_ptr<TStory>> Stories_;
-    std::vector<TOccurrence> Occurrences_;
-    std::unordered_map<std::string, std::vector<std::size_t>> ByName_;
-    std::unordered_map<const void*, std::size_t> ByMarker_;
+    TBookmarkIndex Bookmarks_;
     std::unordered_map<std::string, std::vector<TTextPiece>> Filled_;
 };
 
@@ -219,7 +214,7 @@ std::string TOdfContent::Load(TWordPackage& package)
         if (!part)
             return error;
         Stories_.push_back(std::make_unique<TStory>(std::move(part)));
-        IndexStory(*Stories_.back(), std::strcmp(name, "styles.xml") == 0);
+        IndexStory(Stories_.size() - 1, std::strcmp(name, "styles.xml") == 0);
     }
     return {};
 }
@@ -259,104 +254,58 @@ std::string TOdfContent::MakeDocument(TWordPackage& package)
     return {};
 }
 
-void TOdfContent::IndexStory(TStory& story, bool inStyles)
+void TOdfContent::IndexStory(std::size_t storyIndex, bool inStyles)
 {
+    const TStory& story = *Stories_[storyIndex];
     const TTextNames& t = story.T;
     const std::string footer = story.StylePrefix + "footer";
-    std::unordered_map<std::string, std::vector<std::size_t>> open;
+    TRangePairing ranges(Bookmarks_);
     for (pugi::xml_node node = story.Part->Doc.document_element(); node; node = NextInOrder(node)) {
         const bool point = Is(node, t.Bookmark);
         if (point || Is(node, t.BookmarkStart)) {
-            TOccurrence occurrence;
-            occurrence.Story = &story;
-            occurrence.Name = node.attribute(t.Name.c_str()).value();
-            occurrence.Start = node;
-            if (inStyles) {
-                occurrence.Group = GroupHeader;
-                for (pugi::xml_node up = node.parent(); up; up = up.parent())
-                    if (std::strncmp(up.name(), footer.c_str(), footer.size()) == 0)
-                        occurrence.Group = GroupFooter;
-            }
-            const std::size_t index = Occurrences_.size();
-            Occurrences_.push_back(occurrence);
-            if (!point)
-                open[occurrence.Name].push_back(index);
-            ByName_[occurrence.Name].push_back(index);
-            ByMarker_[node.internal_object()] = index;
+            const TBookmarkOccurrence occurrence{.Story = storyIndex,
+                                                 .Group = inStyles ? HeaderOrFooter(node, footer) : GroupBody,
+                                                 .Name = node.attribute(t.Name.c_str()).value(),
+                                                 .Start = node};
+            if (point)
+                Bookmarks_.Add(occurrence);
+            else
+                ranges.Open(occurrence, occurrence.Name);
         } else if (Is(node, t.BookmarkEnd)) {
-            auto it = open.find(node.attribute(t.Name.c_str()).value());
-            if (it == open.end() || it->second.empty())
-                continue;
-            Occurrences_[it->second.back()].End = node;
-            ByMarker_[node.internal_object()] = it->second.back();
-            it->second.pop_back();
+            ranges.Close(node, node.attribute(t.Name.c_str()).value());
         }
     }
 }
 
 std::vector<std::string> TOdfContent::Bookmarks() const
 {
-    std::vector<const TOccurrence*> ordered;
-    for (const TOccurrence& occurrence : Occurrences_)
-        if (!occurrence.Dead)
-            ordered.push_back(&occurrence);
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const TOccurrence* a, const TOccurrence* b) { return a->Group < b->Group; });
-    std::vector<std::string> names;
-    std::set<std::string> seen;
-    for (const TOccurrence* occurrence : ordered)
-        if (seen.insert(occurrence->Name).second)
-            names.push_back(occurrence->Name);
-    return names;
-}
-
-std::vector<std::size_t> TOdfContent::Find(const std::string& name) const
-{
-    std::vector<std::size_t> found;
-    if (auto it = ByName_.find(name); it != ByName_.end())
-        for (std::size_t index : it->second)
-            if (!Occurrences_[index].Dead)
-                found.push_back(index);
-    return found;
-}
-
-void TOdfContent::Forget(pugi::xml_node marker)
-{
-    auto it = ByMarker_.find(marker.internal_object());
-    if (it == ByMarker_.end())
-        return;
-    Occurrences_[it->second].Dead = true;
-    ByMarker_.erase(it);
+    return Bookmarks_.Names();
 }
 
 std::string TOdfContent::Fill(const std::string& name, const std::vector<TTextPiece>& pieces)
 {
-    for (std::size_t index : Find(name)) {
-        if (Occurrences_[index].Dead)
-            continue;
-        const std::string error = FillOccurrence(Occurrences_[index], pieces);
-        if (!error.empty())
-            return error;
-    }
+    const std::string error =
+        Bookmarks_.FillEach(Bookmarks_.Find(name), [&](std::size_t index) { return FillOccurrence(index, pieces); });
+    if (!error.empty())
+        return error;
     Filled_[name] = pieces;
     return {};
 }
 
-std::string TOdfContent::FillOccurrence(TOccurrence& occurrence, const std::vector<TTextPiece>& pieces)
+std::string TOdfContent::FillOccurrence(std::size_t index, const std::vector<TTextPiece>& pieces)
 {
-    TStory& story = *occurrence.Story;
+    const TBookmarkOccurrence& occurrence = Bookmarks_[index];
+    TStory& story = *Stories_[occurrence.Story];
     const TTextNames& t = story.T;
     pugi::xml_node start = occurrence.Start;
     pugi::xml_node end = occurrence.End;
-    const std::size_t index = static_cast<std::size_t>(&occurrence - Occurrences_.data());
     // A point bookmark becomes a range so that it can hold the text.
     if (Is(start, t.Bookmark))
         start.set_name(t.BookmarkStart.c_str());
     if (!end) {
         end = start.parent().insert_child_after(t.BookmarkEnd.c_str(), start);
         end.append_attribute(t.Name.c_str()) = occurrence.Name.c_str();
-        occurrence.End = end;
-        ByMarker_[end.internal_object()] = index;
+        Bookmarks_.SetEnd(index, end);
     }
     if (Precedes(end, start))
         start.parent().insert_move_after(end, start);
@@ -366,7 +315,7 @@ std::string TOdfContent::FillOccurrence(TOccurrence& occurrence, const std::vect
     const std::string style = format ? SpanStyleOf(format, ParagraphOf(format, story.Rules), t) : std::string();
     const bool wrap = !style.empty() && style != SpanStyleOf(start, paragraph, t);
 
-    const std::string error = ClearRange(start, end, story.Rules, [this](pugi::xml_node marker) { Forget(marker); });
+    const std::string error = ClearRange(start, end, story.Rules, Bookmarks_.Forgetter());
     if (!error.empty())
         return error;
     story.Part->Changed = true;
@@ -409,8 +358,7 @@ std::string TOdfContent::UpdateFields()
             std::vector<pugi::xml_node> old;
             for (pugi::xml_node child : reference.children())
                 old.push_back(child);
-            RemoveKeepingMarkers(old, reference, reference, story->Rules,
-                                 [this](pugi::xml_node marker) { Forget(marker); });
+            RemoveKeepingMarkers(old, reference, reference, story->Rules, Bookmarks_.Forgetter());
             reference.text().set(PiecesAsLine(it->second).c_str());
             story->Part->Changed = true;
         }

@@ -47,13 +47,6 @@ const char* LocalName(pugi::xml_node node)
     return colon ? colon + 1 : name;
 }
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 // The last segment of a relationship type: "header", "officeDocument", "vbaProject".
 std::string TypeName(const char* type)
 {
@@ -191,13 +184,6 @@ struct TStory {
     int Group;
 };
 
-struct TOccurrence {
-    TStory* Story = nullptr;
-    std::string Name;
-    pugi::xml_node Start, End;
-    bool Dead = false;
-};
-
 struct TComplexField {
     pugi::xml_node Begin, Separate, End;
     std::string Instruction;
@@ -257,7 +243,7 @@ public:
     std::string Load(TWordPackage& package);
 
     std::vector<std::string> Bookmarks() const override;
-    bool HasBookmark(const std::string& name) const override { return !Find(name).empty(); }
+    bool HasBookmark(const std::string& name) const override { return !Bookmarks_.FindIgnoringCase(name).empty(); }
     std::string Fill(const std::string& name, const std::vector<TTextPiece>& pieces) override;
     std::string UpdateFields() override;
     void Store(TWordPackage& package) override;
@@ -270,13 +256,11 @@ private:
     std::string DropMacros();
     void DropPart(const std::string& part, std::set<std::string>& seen);
     std::string LoadStories();
-    void IndexStory(TStory& story);
-    std::vector<std::size_t> Find(const std::string& name) const;
-    std::string FillOccurrence(TOccurrence& occurrence, const std::vector<TTextPiece>& pieces);
+    void IndexStory(std::size_t storyIndex);
+    std::string FillOccurrence(std::size_t index, const std::vector<TTextPiece>& pieces);
     // Inserts the text as one run into parent after the node (at its start when null).
     void InsertRun(TStory& story, pugi::xml_node parent, pugi::xml_node after, pugi::xml_node format,
                    const std::vector<TTextPiece>& pieces) const;
-    void Forget(pugi::xml_node marker);
     void UpdateStoryFields(TStory& story);
     void UpdateComplexField(TStory& story, const TComplexField& field);
     void UpdateSettings();
@@ -289,10 +273,7 @@ private:
     std::string MainPart_;
     std::string SettingsPart_;
     std::vector<std::unique_ptr<TStory>> Stories_;
-    std::vector<TOccurrence> Occurrences_;
-    std::unordered_map<std::string, std::vector<std::size_t>> ByName_;
-    std::unordered_map<std::string, std::vector<std::size_t>> ByLowerName_;
-    std::unordered_map<const void*, std::size_t> ByMarker_;
+    TBookmarkIndex Bookmarks_;
     std::unordered_map<std::string, std::vector<TTextPiece>> Filled_;  // by lower-case name
 };
 
@@ -463,83 +444,38 @@ std::string TOoxmlContent::LoadStories()
         if (!part)
             return error;
         Stories_.push_back(std::make_unique<TStory>(std::move(part), group));
-        IndexStory(*Stories_.back());
+        IndexStory(Stories_.size() - 1);
     }
     return {};
 }
 
-void TOoxmlContent::IndexStory(TStory& story)
+void TOoxmlContent::IndexStory(std::size_t storyIndex)
 {
+    const TStory& story = *Stories_[storyIndex];
     const TWNames& w = story.W;
-    std::unordered_map<std::string, std::vector<std::size_t>> open;
+    TRangePairing ranges(Bookmarks_);
     for (pugi::xml_node node = story.Part->Doc.document_element(); node; node = NextInOrder(node)) {
-        if (Is(node, w.BookmarkStart)) {
-            TOccurrence occurrence;
-            occurrence.Story = &story;
-            occurrence.Name = node.attribute(w.Name.c_str()).value();
-            occurrence.Start = node;
-            const std::size_t index = Occurrences_.size();
-            Occurrences_.push_back(occurrence);
-            open[node.attribute(w.Id.c_str()).value()].push_back(index);
-            ByName_[occurrence.Name].push_back(index);
-            ByLowerName_[Lower(occurrence.Name)].push_back(index);
-            ByMarker_[node.internal_object()] = index;
-        } else if (Is(node, w.BookmarkEnd)) {
-            auto it = open.find(node.attribute(w.Id.c_str()).value());
-            if (it == open.end() || it->second.empty())
-                continue;
-            Occurrences_[it->second.back()].End = node;
-            ByMarker_[node.internal_object()] = it->second.back();
-            it->second.pop_back();
-        }
+        if (Is(node, w.BookmarkStart))
+            ranges.Open({.Story = storyIndex, .Group = story.Group, .Name = node.attribute(w.Name.c_str()).value(),
+                         .Start = node},
+                        node.attribute(w.Id.c_str()).value());
+        else if (Is(node, w.BookmarkEnd))
+            ranges.Close(node, node.attribute(w.Id.c_str()).value());
     }
 }
 
 std::vector<std::string> TOoxmlContent::Bookmarks() const
 {
-    std::vector<std::string> names;
-    std::set<std::string> seen;
-    for (const TOccurrence& occurrence : Occurrences_)
-        if (!occurrence.Dead && seen.insert(occurrence.Name).second)
-            names.push_back(occurrence.Name);
-    return names;
+    return Bookmarks_.Names();
 }
 
 // Word treats bookmark names without regard to case; an exact match wins.
-std::vector<std::size_t> TOoxmlContent::Find(const std::string& name) const
-{
-    const std::vector<std::size_t>* indices = nullptr;
-    if (auto it = ByName_.find(name); it != ByName_.end())
-        indices = &it->second;
-    else if (auto lower = ByLowerName_.find(Lower(name)); lower != ByLowerName_.end())
-        indices = &lower->second;
-    std::vector<std::size_t> found;
-    if (indices)
-        for (std::size_t index : *indices)
-            if (!Occurrences_[index].Dead)
-                found.push_back(index);
-    return found;
-}
-
-void TOoxmlContent::Forget(pugi::xml_node marker)
-{
-    auto it = ByMarker_.find(marker.internal_object());
-    if (it == ByMarker_.end())
-        return;
-    Occurrences_[it->second].Dead = true;
-    ByMarker_.erase(it);
-}
-
 std::string TOoxmlContent::Fill(const std::string& name, const std::vector<TTextPiece>& pieces)
 {
-    const std::vector<std::size_t> found = Find(name);
-    for (std::size_t index : found) {
-        if (Occurrences_[index].Dead)
-            continue;
-        const std::string error = FillOccurrence(Occurrences_[index], pieces);
-        if (!error.empty())
-            return error;
-    }
+    const std::string error = Bookmarks_.FillEach(Bookmarks_.FindIgnoringCase(name),
+                                                  [&](std::size_t index) { return FillOccurrence(index, pieces); });
+    if (!error.empty())
+        return error;
     Filled_[Lower(name)] = pieces;
     return {};
 }
@@ -621,9 +557,10 @@ void MoveIntoParagraphStart(pugi::xml_node node, pugi::xml_node paragraph, const
 
 }  // namespace
 
-std::string TOoxmlContent::FillOccurrence(TOccurrence& occurrence, const std::vector<TTextPiece>& pieces)
+std::string TOoxmlContent::FillOccurrence(std::size_t index, const std::vector<TTextPiece>& pieces)
 {
-    TStory& story = *occurrence.Story;
+    const TBookmarkOccurrence& occurrence = Bookmarks_[index];
+    TStory& story = *Stories_[occurrence.Story];
     const TWNames& w = story.W;
     const TStoryRules& rules = story.Rules;
     pugi::xml_node start = occurrence.Start;
@@ -631,8 +568,7 @@ std::string TOoxmlContent::FillOccurrence(TOccurrence& occurrence, const std::ve
     if (!end) {
         end = start.parent().insert_child_after(w.BookmarkEnd.c_str(), start);
         end.append_attribute(w.Id.c_str()) = start.attribute(w.Id.c_str()).value();
-        occurrence.End = end;
-        ByMarker_[end.internal_object()] = static_cast<std::size_t>(&occurrence - Occurrences_.data());
+        Bookmarks_.SetEnd(index, end);
     }
     // Bookmarks around table rows or between paragraphs are brought into the paragraphs
     // they enclose, where text can stand.
@@ -662,7 +598,7 @@ std::string TOoxmlContent::FillOccurrence(TOccurrence& occurrence, const std::ve
     else if (!format)
         formatProps = keeper.append_copy(ParagraphOf(start, rules).child(w.PPr.c_str()).child(w.RPr.c_str()));
 
-    const std::string error = ClearRange(start, end, rules, [this](pugi::xml_node marker) { Forget(marker); });
+    const std::string error = ClearRange(start, end, rules, Bookmarks_.Forgetter());
     if (!error.empty())
         return error;
     InsertRun(story, start.parent(), start, formatProps, pieces);
@@ -758,7 +694,7 @@ void TOoxmlContent::UpdateStoryFields(TStory& story)
         for (pugi::xml_node child : field.children())
             if (!Is(child, w.FldData))
                 result.push_back(child);
-        RemoveKeepingMarkers(result, field, field, story.Rules, [this](pugi::xml_node marker) { Forget(marker); });
+        RemoveKeepingMarkers(result, field, field, story.Rules, Bookmarks_.Forgetter());
         InsertRun(story, field, field.child(w.FldData.c_str()), format, *text);
         story.Part->Changed = true;
     }
@@ -789,8 +725,7 @@ void TOoxmlContent::UpdateComplexField(TStory& story, const TComplexField& field
         format = field.Begin;
     pugi::xml_document keeper;
     const pugi::xml_node props = keeper.append_copy(format.child(w.RPr.c_str()));
-    if (!ClearRange(field.Separate, field.End, story.Rules, [this](pugi::xml_node marker) { Forget(marker); })
-             .empty())
+    if (!ClearRange(field.Separate, field.End, story.Rules, Bookmarks_.Forgetter()).empty())
         return;
     InsertRun(story, field.Separate.parent(), field.Separate, props, *text);
     story.Part->Changed = true;

@@ -2,10 +2,12 @@
 
 #include "env/UCodec.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <map>
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -223,6 +225,13 @@ bool IsAncestorOf(pugi::xml_node ancestor, pugi::xml_node node)
     return false;
 }
 
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 bool Precedes(pugi::xml_node a, pugi::xml_node b)
 {
     if (a == b)
@@ -319,4 +328,95 @@ std::string ClearRange(pugi::xml_node start, pugi::xml_node end, const TStoryRul
             removed(f.Node);
     last.parent().remove_child(last);
     return {};
+}
+
+std::size_t TBookmarkIndex::Add(TBookmarkOccurrence occurrence)
+{
+    const std::size_t index = Occurrences_.size();
+    ByName_[occurrence.Name].push_back(index);
+    ByLowerName_[Lower(occurrence.Name)].push_back(index);
+    ByMarker_[occurrence.Start.internal_object()] = index;
+    Occurrences_.push_back(std::move(occurrence));
+    return index;
+}
+
+void TBookmarkIndex::SetEnd(std::size_t index, pugi::xml_node end)
+{
+    Occurrences_[index].End = end;
+    ByMarker_[end.internal_object()] = index;
+}
+
+std::vector<std::size_t> TBookmarkIndex::Live(const std::vector<std::size_t>& indices) const
+{
+    std::vector<std::size_t> live;
+    for (std::size_t index : indices)
+        if (!Occurrences_[index].Dead)
+            live.push_back(index);
+    return live;
+}
+
+std::vector<std::size_t> TBookmarkIndex::Find(const std::string& name) const
+{
+    auto it = ByName_.find(name);
+    return it == ByName_.end() ? std::vector<std::size_t>() : Live(it->second);
+}
+
+std::vector<std::size_t> TBookmarkIndex::FindIgnoringCase(const std::string& name) const
+{
+    if (auto it = ByName_.find(name); it != ByName_.end())
+        return Live(it->second);
+    auto lower = ByLowerName_.find(Lower(name));
+    return lower == ByLowerName_.end() ? std::vector<std::size_t>() : Live(lower->second);
+}
+
+std::string TBookmarkIndex::FillEach(const std::vector<std::size_t>& found,
+                                     const std::function<std::string(std::size_t index)>& fill)
+{
+    for (std::size_t index : found) {
+        if (Occurrences_[index].Dead)
+            continue;
+        const std::string error = fill(index);
+        if (!error.empty())
+            return error;
+    }
+    return {};
+}
+
+std::vector<std::string> TBookmarkIndex::Names() const
+{
+    std::vector<const TBookmarkOccurrence*> ordered;
+    for (const TBookmarkOccurrence& occurrence : Occurrences_)
+        if (!occurrence.Dead)
+            ordered.push_back(&occurrence);
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const TBookmarkOccurrence* a, const TBookmarkOccurrence* b) { return a->Group < b->Group; });
+    std::vector<std::string> names;
+    std::set<std::string> seen;
+    for (const TBookmarkOccurrence* occurrence : ordered)
+        if (seen.insert(occurrence->Name).second)
+            names.push_back(occurrence->Name);
+    return names;
+}
+
+void TBookmarkIndex::Forget(pugi::xml_node marker)
+{
+    auto it = ByMarker_.find(marker.internal_object());
+    if (it == ByMarker_.end())
+        return;
+    Occurrences_[it->second].Dead = true;
+    ByMarker_.erase(it);
+}
+
+void TRangePairing::Open(const TBookmarkOccurrence& occurrence, const std::string& key)
+{
+    Open_[key].push_back(Index_.Add(occurrence));
+}
+
+void TRangePairing::Close(pugi::xml_node end, const std::string& key)
+{
+    auto it = Open_.find(key);
+    if (it == Open_.end() || it->second.empty())
+        return;
+    Index_.SetEnd(it->second.back(), end);
+    it->second.pop_back();
 }

@@ -1,16 +1,18 @@
 // XML parts of a word-processor package for the embedded engine (pugixml): loading and
-// writing them without changing what is not edited, document-order helpers, and the
+// writing them without changing what is not edited, document-order helpers, the
 // removal of a range of content that keeps the ends of other ranges (bookmarks,
-// comments) that reach into it.
+// comments) that reach into it, and the index of a file's bookmark occurrences.
 #pragma once
 
 #include "core/UWordPackage.h"
 
 #include <pugixml.hpp>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct TXmlPart {
@@ -37,6 +39,9 @@ pugi::xml_node NextInOrder(pugi::xml_node node);
 // Whether a's start tag comes before b's.
 bool Precedes(pugi::xml_node a, pugi::xml_node b);
 bool IsAncestorOf(pugi::xml_node ancestor, pugi::xml_node node);
+
+// The text with its letters in lower case, for names that compare without case.
+std::string Lower(std::string text);
 
 // The end of a range (a bookmark, a comment) found in content that is removed.
 struct TRangeMarker {
@@ -87,6 +92,66 @@ void RemoveKeepingMarkers(const std::vector<pugi::xml_node>& nodes, pugi::xml_no
 // when the paragraphs are not siblings (the range crosses table cells or frames).
 std::string ClearRange(pugi::xml_node start, pugi::xml_node end, const TStoryRules& rules,
                        const TMarkerRemoved& removed);
+
+// One occurrence of a bookmark: its markers in one story.
+struct TBookmarkOccurrence {
+    std::size_t Story = 0;  // the story's place in the content's list
+    int Group = 0;          // lower groups come first in reading order
+    std::string Name;
+    pugi::xml_node Start;
+    pugi::xml_node End{};  // null for a point bookmark
+    bool Dead = false;     // a marker was removed with the content around it
+};
+
+// The bookmark occurrences of one opened file, found by name and by marker node, so
+// that an edit that destroys a marker retires its occurrence.
+class TBookmarkIndex {
+public:
+    // Indexes the occurrence and its start marker; returns its index.
+    std::size_t Add(TBookmarkOccurrence occurrence);
+    // Gives a range its end marker, once found or made.
+    void SetEnd(std::size_t index, pugi::xml_node end);
+    TBookmarkOccurrence& operator[](std::size_t index) { return Occurrences_[index]; }
+
+    // The live occurrences of the name, in the order added.
+    std::vector<std::size_t> Find(const std::string& name) const;
+    // As Find; without an exact match, those whose name differs only in case.
+    std::vector<std::size_t> FindIgnoringCase(const std::string& name) const;
+    // Calls fill for each of the occurrences that is still live when its turn comes
+    // (filling one may destroy another); stops at the first error text.
+    std::string FillEach(const std::vector<std::size_t>& found,
+                         const std::function<std::string(std::size_t index)>& fill);
+    // The names of the live occurrences by group, within a group in the order added;
+    // each once.
+    std::vector<std::string> Names() const;
+
+    // Retires the occurrence whose start or end marker is destroyed.
+    void Forget(pugi::xml_node marker);
+    // Forget, for the edits that remove content.
+    TMarkerRemoved Forgetter() { return [this](pugi::xml_node marker) { Forget(marker); }; }
+
+private:
+    std::vector<std::size_t> Live(const std::vector<std::size_t>& indices) const;
+
+    std::vector<TBookmarkOccurrence> Occurrences_;
+    std::unordered_map<std::string, std::vector<std::size_t>> ByName_;
+    std::unordered_map<std::string, std::vector<std::size_t>> ByLowerName_;
+    std::unordered_map<const void*, std::size_t> ByMarker_;
+};
+
+// Pairs the ends of one story's bookmark ranges with their starts by a key (a name, an
+// id): an end closes the range last opened under its key; an end without one is ignored.
+class TRangePairing {
+public:
+    explicit TRangePairing(TBookmarkIndex& index) : Index_(index) {}
+    // Adds the occurrence to the index as a range open under key.
+    void Open(const TBookmarkOccurrence& occurrence, const std::string& key);
+    void Close(pugi::xml_node end, const std::string& key);
+
+private:
+    TBookmarkIndex& Index_;
+    std::unordered_map<std::string, std::vector<std::size_t>> Open_;
+};
 
 // The editable stories of one opened file: bookmarks and fields. Names are UTF-8.
 class TWordContent {
