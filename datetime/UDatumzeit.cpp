@@ -573,43 +573,14 @@ int TDTWeekday::Match(const std::string& text, int position)
     return position + advance;
 }
 
-namespace {
-
-std::string ClockPartDescription(const char* name, bool leadingZero, int value)
+std::string TDTClockPart::Describe() const
 {
-    return std::string(name) + (leadingZero ? " leading zero " : " no leading zero ") + std::to_string(value);
+    return std::string(FName) + (LeadingZero ? " leading zero " : " no leading zero ") + std::to_string(Value);
 }
 
-}  // namespace
-
-std::string TDTHour::Describe() const
+int TDTClockPart::Match(const std::string& text, int position)
 {
-    return ClockPartDescription("HOUR", LeadingZero, Value);
-}
-
-int TDTHour::Match(const std::string& text, int position)
-{
-    return MatchNumber(text, position, LeadingZero, 2, 0, 23, Value);
-}
-
-std::string TDTMinute::Describe() const
-{
-    return ClockPartDescription("MINUTE", LeadingZero, Value);
-}
-
-int TDTMinute::Match(const std::string& text, int position)
-{
-    return MatchNumber(text, position, LeadingZero, 2, 0, 59, Value);
-}
-
-std::string TDTSecond::Describe() const
-{
-    return ClockPartDescription("SECOND", LeadingZero, Value);
-}
-
-int TDTSecond::Match(const std::string& text, int position)
-{
-    return MatchNumber(text, position, LeadingZero, 2, 0, 59, Value);
+    return MatchNumber(text, position, LeadingZero, 2, 0, FMaximum, Value);
 }
 
 TDTMilliSec::TDTMilliSec(bool leadingZero) : LeadingZero(leadingZero) {}

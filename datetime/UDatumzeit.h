@@ -176,41 +176,43 @@ public:
     TDTKind TokenKind() const override { return TDTKind::Weekday; }
 };
 
-// LeadingZero: exactly two digits; otherwise one or two. Range 0..23 (minute, second: 0..59).
-class TDTHour : public TDTObj {
+// A part of the time of day. LeadingZero: exactly two digits; otherwise one or two.
+class TDTClockPart : public TDTObj {
 public:
-    explicit TDTHour(bool leadingZero) : LeadingZero(leadingZero) {}
     bool LeadingZero;
     int Value = -1;
     std::string Describe() const override;
     int Match(const std::string& text, int position) override;
     bool IsNumeric() const override { return true; }
     bool IsVariableWidth() const override { return !LeadingZero; }
-    TDTKind TokenKind() const override { return TDTKind::Hour; }
+    TDTKind TokenKind() const override { return FKind; }
+
+protected:
+    // name is the word of Describe; the part reads 0..maximum.
+    TDTClockPart(bool leadingZero, TDTKind kind, const char* name, int maximum)
+        : LeadingZero(leadingZero), FKind(kind), FName(name), FMaximum(maximum)
+    {
+    }
+
+private:
+    TDTKind FKind;
+    const char* FName;
+    int FMaximum;
 };
 
-class TDTMinute : public TDTObj {
+class TDTHour : public TDTClockPart {
 public:
-    explicit TDTMinute(bool leadingZero) : LeadingZero(leadingZero) {}
-    bool LeadingZero;
-    int Value = -1;
-    std::string Describe() const override;
-    int Match(const std::string& text, int position) override;
-    bool IsNumeric() const override { return true; }
-    bool IsVariableWidth() const override { return !LeadingZero; }
-    TDTKind TokenKind() const override { return TDTKind::Minute; }
+    explicit TDTHour(bool leadingZero) : TDTClockPart(leadingZero, TDTKind::Hour, "HOUR", 23) {}
 };
 
-class TDTSecond : public TDTObj {
+class TDTMinute : public TDTClockPart {
 public:
-    explicit TDTSecond(bool leadingZero) : LeadingZero(leadingZero) {}
-    bool LeadingZero;
-    int Value = -1;
-    std::string Describe() const override;
-    int Match(const std::string& text, int position) override;
-    bool IsNumeric() const override { return true; }
-    bool IsVariableWidth() const override { return !LeadingZero; }
-    TDTKind TokenKind() const override { return TDTKind::Second; }
+    explicit TDTMinute(bool leadingZero) : TDTClockPart(leadingZero, TDTKind::Minute, "MINUTE", 59) {}
+};
+
+class TDTSecond : public TDTClockPart {
+public:
+    explicit TDTSecond(bool leadingZero) : TDTClockPart(leadingZero, TDTKind::Second, "SECOND", 59) {}
 };
 
 // LeadingZero: exactly three digits; otherwise one to three.
