@@ -1,6 +1,5 @@
 #include "dialogs/FDatum.h"
 
-#include <QApplication>
 #include <QCalendarWidget>
 #include <QTextCharFormat>
 
@@ -53,24 +52,15 @@ TFMDatum::TFMDatum(QWidget* parent)
 
 bool TFMDatum::Execute(TDatumParams& params)
 {
-    TFMDatum dialog(QApplication::activeWindow());
-    dialog.Setup(params);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    params.Date = dialog.Result();
-    return true;
+    return RunModal<TFMDatum>(params, &TDatumParams::Date);
 }
 
 void TFMDatum::Setup(const TDatumParams& params)
 {
-    SetCaption(params.Caption);
-    SetQuestion(params.Question);
-    SetPosition(params.X, params.Y, false);
-    FitToScreen(params.Width);
+    SetupFrame(params, false);
     minimum_ = params.Minimum;
     maximum_ = params.Maximum;
     format_ = params.Format;
-    SetHelp(params.Help);
     const QDate start = DateOfValue(params.Date);
     calendar_->setSelectedDate(start.isValid() ? start : DateOfValue(CurrentDateTime()));
     calendar_->setFocus();

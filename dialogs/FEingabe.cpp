@@ -1,6 +1,5 @@
 #include "dialogs/FEingabe.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -35,23 +34,14 @@ TFMEingabe::TFMEingabe(QWidget* parent)
 
 bool TFMEingabe::Execute(TEingabeParams& params)
 {
-    TFMEingabe dialog(QApplication::activeWindow());
-    dialog.Setup(params);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    params.Answer = dialog.Result();
-    return true;
+    return RunModal<TFMEingabe>(params, &TEingabeParams::Answer);
 }
 
 void TFMEingabe::Setup(const TEingabeParams& params)
 {
-    SetCaption(params.Caption);
-    SetQuestion(params.Question);
-    SetPosition(params.X, params.Y, true);
     minimum_ = params.Minimum;
     maximum_ = params.Maximum;
     format_ = params.Format;
-    SetHelp(params.Help);
     // A starting answer longer than MaxChar is shown whole: Qt would cut it, and OK
     // would then store the cut answer without anyone having typed a thing.
     const QString answer = ToQString(params.Answer);
@@ -70,7 +60,7 @@ void TFMEingabe::Setup(const TEingabeParams& params)
         ed_->selectAll();
         ed_->setFocus();
     }
-    FitToScreen(params.Width);
+    SetupFrame(params, true);
 }
 
 QWidget* TFMEingabe::Input() const

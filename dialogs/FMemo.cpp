@@ -1,6 +1,5 @@
 #include "dialogs/FMemo.h"
 
-#include <QApplication>
 #include <QPlainTextEdit>
 
 #include <algorithm>
@@ -24,22 +23,13 @@ TFMMemo::TFMMemo(QWidget* parent)
 
 bool TFMMemo::Execute(TMemoParams& params)
 {
-    TFMMemo dialog(QApplication::activeWindow());
-    dialog.Setup(params);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    params.Answer = dialog.Result();
-    return true;
+    return RunModal<TFMMemo>(params, &TMemoParams::Answer);
 }
 
 void TFMMemo::Setup(const TMemoParams& params)
 {
-    SetCaption(params.Caption);
-    SetQuestion(params.Question);
-    SetPosition(params.X, params.Y, false);
     rows_ = EnsureRange(params.MaxRow, 1, MaxRows);
-    FitToScreen(params.Width);
-    SetHelp(params.Help);
+    SetupFrame(params, false);
     me_->setPlainText(ToDisplayLines(params.Answer));
     me_->setFocus();
 }

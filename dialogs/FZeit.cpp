@@ -1,6 +1,5 @@
 #include "dialogs/FZeit.h"
 
-#include <QApplication>
 #include <QTimeEdit>
 
 #include <algorithm>
@@ -150,24 +149,15 @@ TFMZeit::TFMZeit(QWidget* parent)
 
 bool TFMZeit::Execute(TZeitParams& params)
 {
-    TFMZeit dialog(QApplication::activeWindow());
-    dialog.Setup(params);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    params.Time = dialog.Result();
-    return true;
+    return RunModal<TFMZeit>(params, &TZeitParams::Time);
 }
 
 void TFMZeit::Setup(const TZeitParams& params)
 {
-    SetCaption(params.Caption);
-    SetQuestion(params.Question);
-    SetPosition(params.X, params.Y, false);
-    FitToScreen(params.Width);
+    SetupFrame(params, false);
     minimum_ = params.Minimum;
     maximum_ = params.Maximum;
     format_ = params.Format;
-    SetHelp(params.Help);
     picker_->setDisplayFormat(PickerDisplayFormat(params.Format));
     picker_->setTime(TimeOfValue(params.Time));
     picker_->setFocus();

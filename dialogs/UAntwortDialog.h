@@ -8,6 +8,7 @@
 // its CheckInput and closes only when that accepts.
 #pragma once
 
+#include <QApplication>
 #include <QColor>
 #include <QDialog>
 #include <QMargins>
@@ -56,6 +57,32 @@ protected:
     void SetHelp(const std::string& help);
     // Moves the top-left corner; (-1, -1) centres the dialog on the active window.
     void SetPosition(int x, int y, bool keepDefaultOnMinusOne);
+
+    // What every request sets: caption, question, position, the size for the wished
+    // width, and help. The size follows the content as it stands, so what decides the
+    // content's height comes first.
+    template <class TParams>
+    void SetupFrame(const TParams& params, bool keepDefaultOnMinusOne)
+    {
+        SetCaption(params.Caption);
+        SetQuestion(params.Question);
+        SetPosition(params.X, params.Y, keepDefaultOnMinusOne);
+        FitToScreen(params.Width);
+        SetHelp(params.Help);
+    }
+
+    // Shows a TDialog set up for the request over the active window; true and the
+    // dialog's result in the request's answer on OK.
+    template <class TDialog, class TParams, class TAnswer>
+    static bool RunModal(TParams& params, TAnswer TParams::*answer)
+    {
+        TDialog dialog(QApplication::activeWindow());
+        dialog.Setup(params);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        params.*answer = dialog.Result();
+        return true;
+    }
 
     virtual bool CheckInput() = 0;
     virtual int MinimumWidth() const { return 2 * ButtonColumnWidth; }
