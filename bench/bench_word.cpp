@@ -4,8 +4,6 @@
 // document written. Goal: 5 ms or less per document. Run: build/bin/bench_word
 #include <benchmark/benchmark.h>
 
-#include <zip.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,43 +11,15 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "core/TestWord.h"
 #include "core/UWordEmbedded.h"
 
 namespace {
 
 constexpr int kBookmarks = 50;
 constexpr int kDocuments = 1000;
-
-std::string MakeZip(const std::vector<std::pair<std::string, std::string>>& entries)
-{
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, &error);
-    zip_t* zip = zip_open_from_source(target, ZIP_TRUNCATE, &error);
-    if (!zip)
-        throw std::runtime_error("zip_open_from_source");
-    zip_source_keep(target);
-    for (const auto& [name, data] : entries) {
-        zip_source_t* source = zip_source_buffer(zip, data.data(), data.size(), 0);
-        const zip_int64_t index = zip_file_add(zip, name.c_str(), source, 0);
-        if (name == "mimetype")
-            zip_set_file_compression(zip, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
-    }
-    zip_close(zip);
-    zip_source_open(target);
-    std::string bytes;
-    char buffer[65536];
-    zip_int64_t got = 0;
-    while ((got = zip_source_read(target, buffer, sizeof buffer)) > 0)
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    zip_source_close(target);
-    zip_source_free(target);
-    zip_error_fini(&error);
-    return bytes;
-}
 
 std::string Name(int i)
 {
@@ -58,9 +28,8 @@ std::string Name(int i)
 
 // 5 bookmarks in the header, 25 in paragraphs (10 of them multi-line), 20 in a table,
 // 5 cross-references, and some plain text around them.
-std::string MakeDotx()
+std::string BenchDotx()
 {
-    const std::string w = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
     const auto run = [](const std::string& text) {
         return "<w:r><w:rPr><w:rFonts w:ascii=\"Arial\"/><w:sz w:val=\"22\"/></w:rPr><w:t xml:space=\"preserve\">"
             + text + "</w:t></w:r>";
@@ -85,39 +54,20 @@ std::string MakeDotx()
         body += "<w:p>" + run("Siehe ") + "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>"
                 " REF " + Name(10 + i) + " \\h </w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
             + run("alt") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r></w:p>";
-    body += "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rId2\" "
+    // DocxEntries relates the header as rId1.
+    body += "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rId1\" "
             "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"/></w:sectPr>";
-    const std::string decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
-    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
-    const std::string wml = "application/vnd.openxmlformats-officedocument.wordprocessingml.";
-    return MakeZip({
-        {"[Content_Types].xml",
-         decl + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-                "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-                "<Override PartName=\"/word/document.xml\" ContentType=\"" + wml + "template.main+xml\"/>"
-                "<Override PartName=\"/word/header1.xml\" ContentType=\"" + wml + "header+xml\"/>"
-                "<Override PartName=\"/word/settings.xml\" ContentType=\"" + wml + "settings+xml\"/></Types>"},
-        {"_rels/.rels", decl + "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                               "<Relationship Id=\"rId1\" Type=\"" + rel + "officeDocument\" "
-                               "Target=\"word/document.xml\"/></Relationships>"},
-        {"word/document.xml", decl + "<w:document " + w + "><w:body>" + body + "</w:body></w:document>"},
-        {"word/_rels/document.xml.rels",
-         decl + "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                "<Relationship Id=\"rId2\" Type=\"" + rel + "header\" Target=\"header1.xml\"/>"
-                "<Relationship Id=\"rId3\" Type=\"" + rel + "settings\" Target=\"settings.xml\"/></Relationships>"},
-        {"word/header1.xml", decl + "<w:hdr " + w + ">" + header + "</w:hdr>"},
-        {"word/settings.xml", decl + "<w:settings " + w + "><w:zoom w:percent=\"100\"/><w:compat/></w:settings>"},
-        {"word/styles.xml", decl + "<w:styles " + w + ">" + std::string(20000, ' ') + "</w:styles>"},
-    });
+    TDocxLayout layout;
+    layout.Body = body;
+    layout.Header = header;
+    std::vector<TTestEntry> entries = DocxEntries(layout);
+    // A styles part, for a package of a real template's size.
+    entries.push_back({"word/styles.xml", StoryXml("styles", std::string(20000, ' '))});
+    return MakeZip(entries);
 }
 
-std::string MakeOtt()
+std::string BenchOtt()
 {
-    const std::string ns = " xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
-                           " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\""
-                           " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
-                           " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\"";
     const auto bookmark = [](int i) {
         return "<text:bookmark-start text:name=\"" + Name(i) + "\"/><text:span text:style-name=\"T1\">[Frage "
             + std::to_string(i) + "]</text:span><text:bookmark-end text:name=\"" + Name(i) + "\"/>";
@@ -138,21 +88,10 @@ std::string MakeOtt()
     for (int i = 0; i < 5; ++i)
         body += "<text:p>Siehe <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"" + Name(10 + i)
             + "\">alt</text:bookmark-ref></text:p>";
-    const std::string mime = "application/vnd.oasis.opendocument.text-template";
-    return MakeZip({
-        {"mimetype", mime},
-        {"content.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content" + ns
-                            + "><office:body><office:text>" + body + "</office:text></office:body>"
-                              "</office:document-content>"},
-        {"styles.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles" + ns
-                           + "><office:master-styles><style:master-page style:name=\"Standard\"><style:header>"
-                           + header + "</style:header></style:master-page></office:master-styles>"
-                             "</office:document-styles>"},
-        {"META-INF/manifest.xml",
-         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<manifest:manifest "
-         "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\"><manifest:file-entry "
-         "manifest:full-path=\"/\" manifest:media-type=\"" + mime + "\"/></manifest:manifest>"},
-    });
+    TOttLayout layout;
+    layout.Body = body;
+    layout.MasterPage = "<style:header>" + header + "</style:header>";
+    return MakeOtt(layout);
 }
 
 // A private folder for the template and the documents, removed at the end.
@@ -206,11 +145,11 @@ void FillDocuments(benchmark::State& state, const std::string& templateBytes, co
 
 void BM_WordEmbeddedDocx(benchmark::State& state)
 {
-    FillDocuments(state, MakeDotx(), ".dotx");
+    FillDocuments(state, BenchDotx(), ".dotx");
 }
 void BM_WordEmbeddedOdt(benchmark::State& state)
 {
-    FillDocuments(state, MakeOtt(), ".ott");
+    FillDocuments(state, BenchOtt(), ".ott");
 }
 
 BENCHMARK(BM_WordEmbeddedDocx)->Iterations(kDocuments)->Unit(benchmark::kMillisecond);
