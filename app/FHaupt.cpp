@@ -136,6 +136,38 @@ public:
     TBusyCursor& operator=(const TBusyCursor&) = delete;
 };
 
+bool IsUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Swallows the user's input while the window waits for the word processor. The wait
+// runs in the thread of the event loop, so whatever is clicked or typed meanwhile would
+// otherwise run as commands once it is over.
+class TInputBlocker : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        return IsUserInput(event->type()) || QObject::eventFilter(watched, event);
+    }
+};
+
 // File names are kept in the file system's own bytes, as the command line gives them.
 std::string NativeFileName(const QString& name)
 {
@@ -192,18 +224,14 @@ TFMHaupt::TFMHaupt(const std::vector<std::string>& parameters, QWidget* parent) 
     setWindowTitle("Tavix");
     resize(kDesignedWidth, kDesignedHeight);
     ownSaveDialog_ = std::make_unique<TQtSpeicherDialog>(this);
+    inputBlocker_ = std::make_unique<TInputBlocker>();
     openDialog_ = [this](const TOeffnenAnfrage& request, std::string& fileName) {
         return QtOpenDialog(this, request, fileName);
     };
     beep_ = [] { QApplication::beep(); };
     word_ = std::make_unique<TWordSitzung>(dokument_);
     word_->SetLog([this](const std::string& line) { Log(line); });
-    word_->SetBusy([](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    });
+    word_->SetBusy([this](bool busy) { SetBusy(busy); });
 
     BuildActions();
     BuildLayout();
@@ -563,6 +591,22 @@ void TFMHaupt::GenerateDocument()
         MsgDlg(failure.what(), TMsgKind::Error, {TMsgButton::OK});
     }
     UpdateActions();
+}
+
+void TFMHaupt::SetBusy(bool busy)
+{
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (busyLevel_++ == 0)
+            qApp->installEventFilter(inputBlocker_.get());
+        return;
+    }
+    if (--busyLevel_ == 0) {
+        // What came in during the wait is read and dropped before the window listens again.
+        QCoreApplication::processEvents();
+        qApp->removeEventFilter(inputBlocker_.get());
+    }
+    QApplication::restoreOverrideCursor();
 }
 
 void TFMHaupt::DeleteFieldOrBeep()

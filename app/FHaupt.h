@@ -97,6 +97,9 @@ private:
     // The question asked before unsaved changes would be lost: true when it may go on.
     bool ConfirmDiscard();
 
+    // The busy cursor, and no input, while the word processor works (in pairs; nested).
+    void SetBusy(bool busy);
+
     // Action handlers that need a selected row beep without one.
     void EditSelectedOrBeep();
     void DeleteFieldOrBeep();
@@ -123,6 +126,8 @@ private:
     TOeffnenDialog openDialog_;
     std::unique_ptr<TSpeicherDialog> ownSaveDialog_;
     std::function<void()> beep_;
+    std::unique_ptr<QObject> inputBlocker_;
+    int busyLevel_ = 0;
 
     QToolBar* tb_ = nullptr;
     QTreeWidget* lv_ = nullptr;

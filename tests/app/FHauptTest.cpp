@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QPlainTextEdit>
@@ -385,6 +386,41 @@ TEST_F(FHauptTest, F5OnEachExampleWritesItsDocumentBesideTheDataAndOpensIt)
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_NE(window->WordSitzung().WordDoc(), nullptr) << "the window keeps the last document";
     }
+    for (const auto& meldung : meldungen_.Meldungen)
+        ADD_FAILURE() << meldung.Text;
+}
+
+// A click that comes in while the document is made is dropped, not run afterwards.
+TEST_F(FHauptTest, InputDuringTheGenerationIsDropped)
+{
+    auto window = Start({ExampleFolder() + "Business Letter.TXL"});
+    Konf()->SetDefault(kWordBackendKey, "Embedded");
+    QWidget* button = window->findChild<QWidget*>("TBDokument");
+    ASSERT_NE(button, nullptr);
+    auto click = [button] {
+        const QPointF centre = QRectF(button->rect()).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(button, new QMouseEvent(type, centre, button->mapToGlobal(centre),
+                                                                Qt::LeftButton,
+                                                                type == QEvent::MouseButtonPress ? Qt::LeftButton
+                                                                                                 : Qt::NoButton,
+                                                                Qt::NoModifier));
+    };
+    int opened = 0;
+    window->SetWordOpener([&](const std::string&) {
+        if (++opened == 1)
+            click();
+        return std::string();
+    });
+
+    Action(*window, "ACDokument")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened, 1);
+
+    // The same click afterwards makes the next document.
+    click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened, 2);
     for (const auto& meldung : meldungen_.Meldungen)
         ADD_FAILURE() << meldung.Text;
 }
