@@ -164,7 +164,9 @@ class TInputBlocker : public QObject {
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        return IsUserInput(event->type()) || QObject::eventFilter(watched, event);
+        // So is a close request from the frame: the window cannot go while it works.
+        const bool closeFromFrame = event->type() == QEvent::Close && event->spontaneous();
+        return IsUserInput(event->type()) || closeFromFrame || QObject::eventFilter(watched, event);
     }
 };
 
