@@ -16,6 +16,17 @@ namespace {
 
 constexpr const char* kUserTemplateKey = "VerzeichnisWordBenutzer";
 
+// A word processor a query started is quit again; one that was running is left as it was.
+void QuitIfStarted(TWordApp* app, bool attached)
+{
+    try {
+        if (app && !attached)
+            app->Quit();
+    } catch (const std::exception&) {
+        // Nothing more can be done about it here.
+    }
+}
+
 // File names are the file system's bytes (UTF-8 here); messages and the log are
 // single-byte text. A name that has no single-byte form is shown as it is.
 std::string PathText(const std::string& path)
@@ -360,11 +371,7 @@ std::vector<std::string> TWordSitzung::ListWordTemplates(std::string& folder)
     } catch (const std::exception&) {
         // What was listed so far is the answer.
     }
-    try {
-        if (app && !attached)
-            app->Quit();
-    } catch (const std::exception&) {
-    }
+    QuitIfStarted(app.get(), attached);
     return names;
 }
 
@@ -396,10 +403,6 @@ std::vector<std::string> TWordSitzung::ListBookmarks(const std::string& template
     } catch (const std::exception&) {
         // The names read so far are the answer.
     }
-    try {
-        if (app && !attached)
-            app->Quit();
-    } catch (const std::exception&) {
-    }
+    QuitIfStarted(app.get(), attached);
     return names;
 }

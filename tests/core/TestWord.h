@@ -282,6 +282,17 @@ inline std::unique_ptr<pugi::xml_document> ParseXml(const std::string& xml)
     return doc;
 }
 
+// The node after n in document order inside root, not descending into n unless asked;
+// null after the last.
+inline pugi::xml_node NextBelow(pugi::xml_node n, pugi::xml_node root, bool descend = true)
+{
+    if (descend && n.first_child())
+        return n.first_child();
+    while (n != root && !n.next_sibling())
+        n = n.parent();
+    return n == root ? pugi::xml_node() : n.next_sibling();
+}
+
 // The text of each paragraph of an Office Open XML story: breaks as "\n", tabs as "\t".
 // Nested paragraphs (text boxes) are listed after the paragraph that holds them.
 inline std::vector<std::string> DocxParagraphs(const std::string& xml)
@@ -293,13 +304,7 @@ inline std::vector<std::string> DocxParagraphs(const std::string& xml)
         for (pugi::xml_node n = p.node().first_child(); n;) {
             const std::string tag = n.name();
             text += tag == "w:t" ? n.text().get() : tag == "w:br" ? "\n" : tag == "w:tab" ? "\t" : "";
-            if (n.first_child() && tag != "w:p" && tag != "w:t")
-                n = n.first_child();
-            else {
-                while (n != p.node() && !n.next_sibling())
-                    n = n.parent();
-                n = n == p.node() ? pugi::xml_node() : n.next_sibling();
-            }
+            n = NextBelow(n, p.node(), tag != "w:p" && tag != "w:t");
         }
         texts.push_back(text);
     }
@@ -327,14 +332,7 @@ inline std::string DocxBookmarkText(const std::string& xml, const std::string& n
             text += "\t";
         else if (tag == "w:p" && n != start && !text.empty())
             text += "|";  // paragraph border inside the bookmark
-        if (n.first_child())
-            n = n.first_child();
-        else {
-            while (n && !n.next_sibling())
-                n = n.parent();
-            if (n)
-                n = n.next_sibling();
-        }
+        n = NextBelow(n, *doc);
     }
     return "<no end>";
 }
@@ -357,13 +355,7 @@ inline std::vector<std::string> OdfParagraphs(const std::string& xml)
                 text += "\t";
             else if (tag == "text:s")
                 text += std::string(n.attribute("text:c").as_uint(1), ' ');
-            if (n.first_child() && tag != "text:p" && tag != "text:h")
-                n = n.first_child();
-            else {
-                while (n != p.node() && !n.next_sibling())
-                    n = n.parent();
-                n = n == p.node() ? pugi::xml_node() : n.next_sibling();
-            }
+            n = NextBelow(n, p.node(), tag != "text:p" && tag != "text:h");
         }
         texts.push_back(text);
     }

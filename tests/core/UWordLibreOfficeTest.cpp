@@ -143,14 +143,7 @@ std::string OdtBookmarkText(const std::string& xml, const std::string& name)
             text += "\n";
         else if (inside && tag == "text:tab")
             text += "\t";
-        if (n.first_child())
-            n = n.first_child();
-        else {
-            while (n && !n.next_sibling())
-                n = n.parent();
-            if (n)
-                n = n.next_sibling();
-        }
+        n = NextBelow(n, *doc);
     }
     return "<none>";
 }
@@ -702,6 +695,36 @@ TEST(WordLibreOffice, QuitEndsOnlyWhatItStartedAndHoldsNoOnesWork)
     EXPECT_EQ(app.StartedProcessGroup(), 0);
 }
 
+// Starts an office of the test's own through app and loads the letter into it, hidden.
+::testing::AssertionResult StartWithLetter(TWordLibreOfficeApp& app, int& group, std::unique_ptr<TWordDoc>& doc)
+{
+    bool attached = true;
+    if (const std::string error = app.Connect(attached); !error.empty())
+        return ::testing::AssertionFailure() << error;
+    group = app.StartedProcessGroup();
+    if (attached || group <= 0)
+        return ::testing::AssertionFailure() << "no office of its own was started";
+    std::string error;
+    doc = app.AddDocument(g_world->Dotx, false, error);
+    if (!doc)
+        return ::testing::AssertionFailure() << error;
+    return ::testing::AssertionSuccess();
+}
+
+// After the office of lostGroup is gone, the next connection starts a new office that
+// serves, and Quit ends it.
+void ExpectANewOfficeServes(TWordLibreOfficeApp& app, int lostGroup)
+{
+    int group = 0;
+    std::unique_ptr<TWordDoc> doc;
+    ASSERT_TRUE(StartWithLetter(app, group, doc));
+    EXPECT_NE(group, lostGroup);
+    EXPECT_EQ(doc->FillBookmark("Name", "x"), "");
+    doc->Close();
+    app.Quit();
+    EXPECT_FALSE(GroupAlive(group));
+}
+
 // A killed office is reported at the next call without waiting for a time-out, and the
 // next connection starts a new one.
 TEST(WordLibreOffice, KilledOfficeIsDetectedAndReplaced)
@@ -710,13 +733,9 @@ TEST(WordLibreOffice, KilledOfficeIsDetectedAndReplaced)
     TLibreOfficeOptions options = g_world->OwnOffice();
     options.CallSeconds = 30;
     TWordLibreOfficeApp app(options);
-    bool attached = true;
-    ASSERT_EQ(app.Connect(attached), "");
-    const int group = app.StartedProcessGroup();
-    ASSERT_GT(group, 0);
-    std::string error;
-    auto doc = app.AddDocument(g_world->Dotx, false, error);
-    ASSERT_TRUE(doc) << error;
+    int group = 0;
+    std::unique_ptr<TWordDoc> doc;
+    ASSERT_TRUE(StartWithLetter(app, group, doc));
 
     ::kill(-group, SIGKILL);
     ASSERT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
@@ -725,18 +744,7 @@ TEST(WordLibreOffice, KilledOfficeIsDetectedAndReplaced)
     EXPECT_LT(SecondsSince(start), 10.0);
     EXPECT_NE(lost.find("LibreOffice has ended"), std::string::npos) << lost;
     EXPECT_NE(doc->UpdateFields(), "");
-
-    ASSERT_EQ(app.Connect(attached), "");
-    EXPECT_FALSE(attached);
-    const int second = app.StartedProcessGroup();
-    EXPECT_GT(second, 0);
-    EXPECT_NE(second, group);
-    auto again = app.AddDocument(g_world->Dotx, false, error);
-    ASSERT_TRUE(again) << error;
-    EXPECT_EQ(again->FillBookmark("Name", "x"), "");
-    again->Close();
-    app.Quit();
-    EXPECT_FALSE(GroupAlive(second));
+    ExpectANewOfficeServes(app, group);
 }
 
 // An office that stops answering costs one time-out, not a hang; the unseen office is
@@ -747,13 +755,9 @@ TEST(WordLibreOffice, HangingOfficeTimesOut)
     TLibreOfficeOptions options = g_world->OwnOffice();
     options.CallSeconds = 2;
     TWordLibreOfficeApp app(options);
-    bool attached = true;
-    ASSERT_EQ(app.Connect(attached), "");
-    const int group = app.StartedProcessGroup();
-    ASSERT_GT(group, 0);
-    std::string error;
-    auto doc = app.AddDocument(g_world->Dotx, false, error);
-    ASSERT_TRUE(doc) << error;
+    int group = 0;
+    std::unique_ptr<TWordDoc> doc;
+    ASSERT_TRUE(StartWithLetter(app, group, doc));
 
     ::kill(-group, SIGSTOP);
     const auto start = TClock::now();
@@ -768,15 +772,7 @@ TEST(WordLibreOffice, HangingOfficeTimesOut)
         ::kill(-group, SIGCONT);
     }
     EXPECT_NE(doc->FillBookmark("Name", "x"), "");
-
-    ASSERT_EQ(app.Connect(attached), "");
-    auto again = app.AddDocument(g_world->Dotx, false, error);
-    ASSERT_TRUE(again) << error;
-    EXPECT_EQ(again->FillBookmark("Name", "x"), "");
-    again->Close();
-    const int second = app.StartedProcessGroup();
-    app.Quit();
-    EXPECT_FALSE(GroupAlive(second));
+    ExpectANewOfficeServes(app, group);
 }
 
 // F5 on the example shipped with a ".dot": with a display the filled document stays
