@@ -1,14 +1,21 @@
 // tavix-screenshots OUTPUT-FOLDER LANGUAGE TEMPLATE...
 // Starts the main window in the given language (e.g. ENGLISH, Deutsch) on each template in
 // turn and writes PNG pictures of the window (on the first template) and of the answer
-// dialog of each field type found in them.
+// dialog of each field type found in them. When the first template's word template goes
+// to LibreOffice, its document is made (F5) and the screen pictured with LibreOffice's
+// window on it.
 // Meant to run under a virtual X server (scripts/screenshots.sh) in a throw-away HOME.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
 #include <iostream>
+#include <map>
 #include <set>
 #include <string>
 
@@ -16,6 +23,7 @@
 #include "config/UKonfig.h"
 #include "config/USprache.h"
 #include "core/UTAObjs.h"
+#include "core/UWordErzeugung.h"
 #include "datetime/ULocale.h"
 #include "dialogs/FInfo.h"
 #include "dialogs/UFeldDialoge.h"
@@ -48,6 +56,50 @@ bool PictureAnswerDialog(TFMHaupt& window, const QString& file)
             dialog->close();
     });
     window.EditSelected();
+    return saved;
+}
+
+// Answers that make the pictured document look like one in use, by field ID.
+const std::map<std::string, std::string> kSampleAnswers = {
+    {"InvoiceNo", "2026-042"},
+    {"Customer", "Northwind Traders\r\n12 Harbour Road\r\nPortsmouth PO1 3AX"},
+    {"CustomerNo", "C-10057"},
+    {"Description", "Consulting, November"},
+    {"Quantity", "12"},
+    {"UnitPrice", "95.00"},
+    {"Discount", "5.0"},
+    {"DeliveryDate", "2026-11-30"},
+    {"Notes", "Thank you for your order."},
+};
+
+// Makes the window's document in LibreOffice and pictures the whole screen once the
+// office has drawn it; the document is discarded and the office ended afterwards.
+bool PictureDocumentInLibreOffice(TFMHaupt& window, const QString& file)
+{
+    TWordSitzung& word = window.WordSitzung();
+    if (!word.CheckWordTemplate() || ChooseWordTemplate(word.ResolvedTemplate()).Backend != TWordBackend::LibreOffice)
+        return true;  // nothing to show for this template
+    for (int row = 0; row < window.Dokument().RowCount(); ++row) {
+        TTAFeld* field = window.Dokument().Field(row);
+        if (const auto sample = kSampleAnswers.find(field->ID); sample != kSampleAnswers.end())
+            field->Answer = sample->second;
+    }
+    if (!word.GenerateDocument().Complete())
+        return false;
+    // The office draws its window on its own time.
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 4000) {
+        QApplication::processEvents();
+        QThread::msleep(50);
+    }
+    const bool saved = QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+    if (saved)
+        std::cout << file.toStdString() << "\n";
+    if (TWordDoc* doc = word.WordDoc())
+        doc->Close();
+    if (TWordApp* app = word.WordApp())
+        app->Quit();
     return saved;
 }
 
@@ -90,6 +142,8 @@ int main(int argc, char** argv)
             const QString name = QString::fromLatin1(FieldTypeName(field->Type)).toLower();
             ok = PictureAnswerDialog(window, output + "/answer-" + name + ".png") && ok;
         }
+        if (t == 3)
+            ok = PictureDocumentInLibreOffice(window, output + "/document-libreoffice.png") && ok;
         window.Dokument().SetChanged(false);
     }
     SetFeldDialoge(nullptr);
