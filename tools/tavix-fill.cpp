@@ -384,6 +384,35 @@ bool PrepareFolder(const std::string& folder)
 
 // ---- One document --------------------------------------------------------------------
 
+std::string NeverOpen(const std::string&)
+{
+    return {};
+}
+
+// One LibreOffice for the whole run: the first document that needs it starts it through
+// a connection held here, so that every further document only attaches, and it ends with
+// that connection when the run is over.
+class TOfficeForTheRun {
+public:
+    std::unique_ptr<TWordApp> MakeApp(TWordBackend backend, std::string& error)
+    {
+        if (backend == TWordBackend::LibreOffice && !keeper_) {
+            keeper_ = MakeWordApp(backend, error, NeverOpen);
+            bool attached = false;
+            // Without it each document starts its own office and reports why that fails.
+            if (keeper_ && !keeper_->Connect(attached).empty())
+                keeper_.reset();
+        }
+        return MakeWordApp(backend, error, NeverOpen);
+    }
+    void Release() { keeper_.reset(); }
+
+private:
+    std::unique_ptr<TWordApp> keeper_;
+};
+
+TOfficeForTheRun g_office;
+
 // Generates the document of the loaded dokument and saves it by deliver. True when it
 // was written with every bookmark filled.
 bool Generate(TDokument& dokument, std::optional<TWordBackend> backend, const std::string& context,
@@ -392,7 +421,7 @@ bool Generate(TDokument& dokument, std::optional<TWordBackend> backend, const st
     TWordSitzung sitzung(dokument);
     if (backend)
         sitzung.SetBackend(*backend);
-    sitzung.SetOpener([](const std::string&) { return std::string(); });  // never opened here
+    sitzung.SetAppFactory([](TWordBackend kind, std::string& error) { return g_office.MakeApp(kind, error); });
     sitzung.SetLog([&context](const std::string& line) { Report(context, ConsoleText(line)); });
     sitzung.SetAblieferung([&](TWordDoc& doc, std::string& written) {
         const std::string error = deliver(doc, written);
@@ -807,7 +836,7 @@ int main(int argc, char** argv)
     int result = kExitFailed;
     std::string error;
     // A back end asked for by name must be there before any work starts.
-    if (options.Backend && !MakeWordApp(*options.Backend, error, [](const std::string&) { return std::string(); })) {
+    if (options.Backend && !MakeWordApp(*options.Backend, error, NeverOpen)) {
         Report("", error);
     } else {
         try {
@@ -830,6 +859,7 @@ int main(int argc, char** argv)
             result = kExitFailed;
         }
     }
+    g_office.Release();
     SetSprache(nullptr);
     SetMeldungsZiel(nullptr);
     return result;

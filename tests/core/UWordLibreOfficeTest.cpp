@@ -912,6 +912,17 @@ TEST(WordLibreOffice, TheToolFillsAndListsTheDotExample)
     EXPECT_EQ(expected.at("InvoiceNo"), "2026-042");
     EXPECT_EQ(BookmarkTexts(g_world->Folder / "dot/Rechnung.doc", bookmarks), expected);
     EXPECT_EQ(BookmarkTexts(g_world->Folder / "office/Rechnung.doc", bookmarks), expected);
+
+    // Rows of a table share one office, each document with its own answers.
+    WriteBytes(g_world->Folder / "rows.csv", "InvoiceNo\r\nA-1\r\nA-2\r\nA-3\r\n");
+    const TToolRun rows = RunTool("--csv rows.csv Rechnung.TXL -o csv");
+    EXPECT_EQ(rows.Exit, 0) << rows.Err;
+    EXPECT_EQ(OutputLines(rows.Out),
+              (std::vector<std::string>{"csv/Rechnung 1.doc", "csv/Rechnung 2.doc", "csv/Rechnung 3.doc"}));
+    for (int row = 1; row <= 3; ++row)
+        EXPECT_EQ(BookmarkTexts(g_world->Folder / ("csv/Rechnung " + std::to_string(row) + ".doc"), bookmarks)
+                      .at("InvoiceNo"),
+                  "A-" + std::to_string(row));
     EXPECT_EQ(ProcessesMentioning("name=" + LibreOfficePipeName() + ";"), std::vector<pid_t>{})
         << "the tool's office has ended";
 }
