@@ -9,6 +9,8 @@
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+// How many siblings ahead the writer asks the memory for.
+constexpr int kPrefetchedSiblings = 2;
 
 // Characters that Escape replaces, for a quick scan of texts that need none.
 constexpr std::array<bool, 256> MakeEscapeTable()
@@ -214,6 +216,10 @@ void WriteNodes(std::string& target, const std::vector<const TXKnoten*>& roots, 
             Frame& top = stack.back();
             if (top.nextChild < top.element->Children.Count()) {
                 const TXKnoten* child = top.element->Children.Item(top.nextChild++);
+                // The nodes lie apart on the heap: ask for the next siblings early.
+                const int prefetchEnd = std::min(top.element->Children.Count(), top.nextChild + kPrefetchedSiblings);
+                for (int ahead = top.nextChild; ahead < prefetchEnd; ++ahead)
+                    __builtin_prefetch(top.element->Children.Item(ahead));
                 const int childLevel = top.level + 1;
                 const bool parentPreserved = top.preserved;
                 open(*child, childLevel, parentPreserved);  // may reallocate the stack
