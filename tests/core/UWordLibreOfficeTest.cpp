@@ -806,7 +806,8 @@ TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
 
     const TErzeugung result = sitzung.GenerateDocument();
 
-    EXPECT_TRUE(result.Complete()) << ::testing::PrintToString(log) << ::testing::PrintToString(env.Meldungen.Meldungen.size());
+    EXPECT_TRUE(result.Complete()) << ::testing::PrintToString(log);
+    EXPECT_TRUE(env.Meldungen.Meldungen.empty()) << env.Meldungen.Meldungen.front().Text;
     EXPECT_EQ(result.WrittenFile, "") << "nothing is saved";
     EXPECT_EQ(sitzung.ResolvedTemplate(), ExampleFolder() + "Invoice.dot");
     EXPECT_EQ(made, std::vector<TWordBackend>{TWordBackend::LibreOffice});
@@ -822,12 +823,24 @@ TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
     EXPECT_EQ(OdtBookmarkText(content, "Customer"), "Muster GmbH\nHauptstra\xC3\x9F" "e 1");
     EXPECT_EQ(OdtBookmarkText(content, "Description"), "Beratung");
 
-    auto* app = dynamic_cast<TWordLibreOfficeApp*>(sitzung.WordApp());
-    ASSERT_NE(app, nullptr);
-    const int group = app->StartedProcessGroup();
+    auto* first = dynamic_cast<TWordLibreOfficeApp*>(sitzung.WordApp());
+    ASSERT_NE(first, nullptr);
+    const int group = first->StartedProcessGroup();
     ASSERT_GT(group, 0);
-    app->Quit();
-    EXPECT_TRUE(GroupAlive(group)) << "the shown document keeps its office";
+
+    // F5 again: the next document joins the first in the same office, which the
+    // replaced connection leaves running for the shown document.
+    EXPECT_TRUE(sitzung.GenerateDocument().Complete()) << ::testing::PrintToString(log);
+    EXPECT_EQ(made.size(), 2u);
+    auto* second = dynamic_cast<TWordLibreOfficeApp*>(sitzung.WordApp());
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->StartedProcessGroup(), 0) << "attached to the running office";
+    EXPECT_TRUE(GroupAlive(group));
+    EXPECT_TRUE(WaitUntil([&] { return server.Viewable("Untitled 2"); }, 20)) << server.WindowNames();
+    EXPECT_TRUE(server.Viewable("Untitled 1")) << server.WindowNames();
+
+    second->Quit();
+    EXPECT_TRUE(GroupAlive(group)) << "the shown documents keep their office";
     ::kill(-group, SIGKILL);
     EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
 }
