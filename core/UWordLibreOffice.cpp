@@ -1171,7 +1171,14 @@ TWordLibreOfficeApp::TWordLibreOfficeApp(TLibreOfficeOptions options) : Options_
 
 TWordLibreOfficeApp::~TWordLibreOfficeApp()
 {
-    if (Session_ && Started_ && Session_->Owned() && (Session_->Headless || !Session_->AnyShown))
+    if (!Session_ || !Session_->Owned())
+        return;
+    // An office nobody sees goes with the object that started it. One that showed
+    // documents goes with the program's last connection to it, unless it still holds
+    // something of the user's (Shutdown looks).
+    const bool unseen = Session_->Headless || !Session_->AnyShown;
+    const bool lastConnection = Session_.use_count() == 1;
+    if ((Started_ && unseen) || lastConnection)
         Session_->Shutdown(this);
 }
 

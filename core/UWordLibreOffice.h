@@ -41,7 +41,9 @@ class TWordLibreOfficeApp final : public TWordApp {
 public:
     explicit TWordLibreOfficeApp(TLibreOfficeOptions options = {});
     // Ends an office this object started that nobody can see (no display or no document
-    // shown): it would otherwise run on unseen and take over the user's next start.
+    // shown): it would otherwise run on unseen and take over the user's next start. The
+    // program's last connection to an office it started ends it once the user has closed
+    // the documents shown there.
     ~TWordLibreOfficeApp() override;
 
     TWordBackend Kind() const override { return TWordBackend::LibreOffice; }

@@ -845,6 +845,52 @@ TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
     EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
 }
 
+// An office the program started for documents it showed stays while one of them is
+// open, and ends with the program's last connection once the user has closed them.
+TEST(WordLibreOffice, AnOfficeThatShowedDocumentsEndsWhenTheUserHasClosedThem)
+{
+    REQUIRE_OFFICE();
+    TXServer server;
+    if (server.Display().empty())
+        GTEST_SKIP() << "no virtual X server (Debian: xvfb)";
+    TEnvGuard display("DISPLAY", server.Display());
+    for (const bool userCloses : {false, true}) {
+        SCOPED_TRACE(userCloses ? "closed by the user" : "left open");
+        TLibreOfficeOptions options = g_world->OwnOffice();
+        options.Headless = false;
+        int group = 0;
+        {
+            auto starter = std::make_unique<TWordLibreOfficeApp>(options);
+            bool attached = true;
+            ASSERT_EQ(starter->Connect(attached), "");
+            group = starter->StartedProcessGroup();
+            ASSERT_GT(group, 0);
+            // The window's next generation connects before the first connection goes.
+            TWordLibreOfficeApp next(options);
+            ASSERT_EQ(next.Connect(attached), "");
+            EXPECT_TRUE(attached);
+            std::string error;
+            auto doc = starter->AddDocument(g_world->Dotx, true, error);
+            ASSERT_TRUE(doc) << error;
+            std::string written;
+            ASSERT_EQ(doc->ShowDocument(g_world->Folder.Path(), "Brief", written), "");
+            if (userCloses)
+                doc->Close();
+            doc.reset();
+            starter.reset();
+            EXPECT_TRUE(GroupAlive(group)) << "another connection is left";
+        }
+        if (userCloses) {
+            EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20)) << "nothing of the user's is left";
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_TRUE(GroupAlive(group)) << "the shown document keeps its office";
+        }
+        ::kill(-group, SIGKILL);
+        EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
+    }
+}
+
 // ---- The command-line tool ---------------------------------------------------------------
 
 struct TToolRun {
