@@ -29,6 +29,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -354,6 +355,19 @@ private:
     static constexpr const char* kXvfb = "/usr/bin/Xvfb";
     pid_t pid_ = 0;
     std::string display_;
+};
+
+// The test's own X server as the display of the offices it starts, while it lives.
+struct TTestDisplay {
+    TTestDisplay()
+    {
+        if (!Server.Display().empty())
+            Guard.emplace("DISPLAY", Server.Display());
+    }
+    bool Ready() const { return Guard.has_value(); }
+
+    TXServer Server;
+    std::optional<TEnvGuard> Guard;
 };
 
 // ---- What the tests share ---------------------------------------------------------------------
@@ -780,10 +794,9 @@ TEST(WordLibreOffice, HangingOfficeTimesOut)
 TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
 {
     REQUIRE_OFFICE();
-    TXServer server;
-    if (server.Display().empty())
+    TTestDisplay display;
+    if (!display.Ready())
         GTEST_SKIP() << "no virtual X server (Debian: xvfb)";
-    TEnvGuard display("DISPLAY", server.Display());
     TKernUmgebung env;
     TDokument dokument;
     ASSERT_TRUE(dokument.LoadFile(kExamples + "Invoice.TXL"));
@@ -812,7 +825,7 @@ TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
     EXPECT_EQ(sitzung.ResolvedTemplate(), ExampleFolder() + "Invoice.dot");
     EXPECT_EQ(made, std::vector<TWordBackend>{TWordBackend::LibreOffice});
     EXPECT_TRUE(log.empty()) << ::testing::PrintToString(log);
-    EXPECT_TRUE(WaitUntil([&] { return server.Viewable("LibreOffice Writer"); }, 20)) << server.WindowNames();
+    EXPECT_TRUE(WaitUntil([&] { return display.Server.Viewable("LibreOffice Writer"); }, 20)) << display.Server.WindowNames();
 
     // The document in the window holds the answers (a copy is read back).
     ASSERT_NE(sitzung.WordDoc(), nullptr);
@@ -836,8 +849,8 @@ TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->StartedProcessGroup(), 0) << "attached to the running office";
     EXPECT_TRUE(GroupAlive(group));
-    EXPECT_TRUE(WaitUntil([&] { return server.Viewable("Untitled 2"); }, 20)) << server.WindowNames();
-    EXPECT_TRUE(server.Viewable("Untitled 1")) << server.WindowNames();
+    EXPECT_TRUE(WaitUntil([&] { return display.Server.Viewable("Untitled 2"); }, 20)) << display.Server.WindowNames();
+    EXPECT_TRUE(display.Server.Viewable("Untitled 1")) << display.Server.WindowNames();
 
     second->Quit();
     EXPECT_TRUE(GroupAlive(group)) << "the shown documents keep their office";
@@ -850,10 +863,9 @@ TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
 TEST(WordLibreOffice, AnOfficeThatShowedDocumentsEndsWhenTheUserHasClosedThem)
 {
     REQUIRE_OFFICE();
-    TXServer server;
-    if (server.Display().empty())
+    TTestDisplay display;
+    if (!display.Ready())
         GTEST_SKIP() << "no virtual X server (Debian: xvfb)";
-    TEnvGuard display("DISPLAY", server.Display());
     for (const bool userCloses : {false, true}) {
         SCOPED_TRACE(userCloses ? "closed by the user" : "left open");
         TLibreOfficeOptions options = g_world->OwnOffice();
