@@ -33,6 +33,14 @@ std::string Slice(const std::string& text, int position, std::size_t count)
     return text.substr(static_cast<std::size_t>(position) - 1, count);
 }
 
+// The position after expected when text holds it at the 1-based position, else the
+// position negated.
+int MatchText(const std::string& text, int position, const std::string& expected)
+{
+    return Slice(text, position, expected.size()) == expected ? position + static_cast<int>(expected.size())
+                                                             : -position;
+}
+
 // The whole text as a decimal integer with optional leading blanks and one sign; -1
 // when it is not one (no range accepts -1 or a negative number).
 int ParseInteger(const std::string& text)
@@ -437,9 +445,7 @@ std::string TDTString::Describe() const
 
 int TDTString::Match(const std::string& text, int position)
 {
-    if (Slice(text, position, Text.size()) != Text)
-        return -position;
-    return position + static_cast<int>(Text.size());
+    return MatchText(text, position, Text);
 }
 
 TDTAmPm::TDTAmPm(std::string amText, std::string pmText) : AmText(std::move(amText)), PmText(std::move(pmText)) {}
@@ -451,45 +457,24 @@ std::string TDTAmPm::Describe() const
 
 int TDTAmPm::Match(const std::string& text, int position)
 {
-    if (Slice(text, position, AmText.size()) == AmText) {
-        IsAm = true;
-        return position + static_cast<int>(AmText.size());
-    }
-    if (Slice(text, position, PmText.size()) == PmText) {
-        IsAm = false;
-        return position + static_cast<int>(PmText.size());
-    }
-    return -position;
+    const int am = MatchText(text, position, AmText);
+    IsAm = am > 0;
+    return IsAm ? am : MatchText(text, position, PmText);
 }
 
-TDTDateSeparator::TDTDateSeparator(std::string separator)
+TDTSeparator::TDTSeparator(std::string separator, TDTKind kind, const char* name) : FKind(kind), FName(name)
 {
     Text = std::move(separator);
 }
 
-std::string TDTDateSeparator::Describe() const
+std::string TDTSeparator::Describe() const
 {
-    return "DATESEP " + Text;
+    return std::string(FName) + " " + Text;
 }
 
-int TDTDateSeparator::Match(const std::string& text, int position)
+int TDTSeparator::Match(const std::string& text, int position)
 {
-    return Slice(text, position, Text.size()) == Text ? position + static_cast<int>(Text.size()) : -position;
-}
-
-TDTTimeSeparator::TDTTimeSeparator(std::string separator)
-{
-    Text = std::move(separator);
-}
-
-std::string TDTTimeSeparator::Describe() const
-{
-    return "TIMESEP " + Text;
-}
-
-int TDTTimeSeparator::Match(const std::string& text, int position)
-{
-    return Slice(text, position, Text.size()) == Text ? position + static_cast<int>(Text.size()) : -position;
+    return MatchText(text, position, Text);
 }
 
 TDTYear::TDTYear(bool fourDigit) : FourDigit(fourDigit) {}

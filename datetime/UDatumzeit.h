@@ -112,20 +112,36 @@ public:
     TDTKind TokenKind() const override { return TDTKind::AmPm; }
 };
 
-class TDTDateSeparator : public TDTObj {
+// The locale's separator of dates or of times, matched as it is.
+class TDTSeparator : public TDTObj {
 public:
-    explicit TDTDateSeparator(std::string separator);
     std::string Describe() const override;
     int Match(const std::string& text, int position) override;
-    TDTKind TokenKind() const override { return TDTKind::DateSeparator; }
+    TDTKind TokenKind() const override { return FKind; }
+
+protected:
+    // name is the word of Describe.
+    TDTSeparator(std::string separator, TDTKind kind, const char* name);
+
+private:
+    TDTKind FKind;
+    const char* FName;
 };
 
-class TDTTimeSeparator : public TDTObj {
+class TDTDateSeparator : public TDTSeparator {
 public:
-    explicit TDTTimeSeparator(std::string separator);
-    std::string Describe() const override;
-    int Match(const std::string& text, int position) override;
-    TDTKind TokenKind() const override { return TDTKind::TimeSeparator; }
+    explicit TDTDateSeparator(std::string separator)
+        : TDTSeparator(std::move(separator), TDTKind::DateSeparator, "DATESEP")
+    {
+    }
+};
+
+class TDTTimeSeparator : public TDTSeparator {
+public:
+    explicit TDTTimeSeparator(std::string separator)
+        : TDTSeparator(std::move(separator), TDTKind::TimeSeparator, "TIMESEP")
+    {
+    }
 };
 
 class TDTYear : public TDTObj {
