@@ -77,7 +77,7 @@ const std::map<std::string, std::string> kSampleAnswers = {
 bool PictureDocumentInLibreOffice(TFMHaupt& window, const QString& file)
 {
     TWordSitzung& word = window.WordSitzung();
-    if (!word.CheckWordTemplate() || ChooseWordTemplate(word.ResolvedTemplate()).Backend != TWordBackend::LibreOffice)
+    if (!word.CheckWordTemplate() || word.Backend() != TWordBackend::LibreOffice)
         return true;  // nothing to show for this template
     for (int row = 0; row < window.Dokument().RowCount(); ++row) {
         TTAFeld* field = window.Dokument().Field(row);

@@ -279,6 +279,19 @@ std::vector<pid_t> ProcessesMentioning(const std::string& text)
     return found;
 }
 
+// What a shell command writes on standard output.
+std::string CommandOutput(const std::string& command)
+{
+    std::string output;
+    if (FILE* out = ::popen((command + " 2>/dev/null").c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, out))
+            output += buffer;
+        ::pclose(out);
+    }
+    return output;
+}
+
 // A virtual X server of the test's own (Xvfb), for an office with windows. It picks a
 // free display number itself and is ended with the object.
 class TXServer {
@@ -318,14 +331,7 @@ public:
     // The names of the top-level windows shown now (one line each).
     std::string WindowNames() const
     {
-        std::string names;
-        if (FILE* out = ::popen(("xwininfo -root -tree -display " + display_ + " 2>/dev/null").c_str(), "r")) {
-            char line[512];
-            while (std::fgets(line, sizeof line, out))
-                names += line;
-            ::pclose(out);
-        }
-        return names;
+        return CommandOutput("xwininfo -root -tree -display " + display_);
     }
 
     // Whether a top-level window whose name contains text is mapped and viewable.
@@ -337,14 +343,7 @@ public:
             if (id == std::string::npos || line.find(text) == std::string::npos)
                 continue;
             const std::string window = line.substr(id, line.find(' ', id) - id);
-            std::string state;
-            const std::string command = "xwininfo -id " + window + " -display " + display_ + " 2>/dev/null";
-            if (FILE* out = ::popen(command.c_str(), "r")) {
-                char buffer[512];
-                while (std::fgets(buffer, sizeof buffer, out))
-                    state += buffer;
-                ::pclose(out);
-            }
+            const std::string state = CommandOutput("xwininfo -id " + window + " -display " + display_);
             if (state.find("Map State: IsViewable") != std::string::npos)
                 return true;
         }
@@ -397,20 +396,12 @@ TWorld* g_world = nullptr;
 
 std::string LibreOfficeVersion()
 {
-    std::string version = "7.4";
-    if (FILE* out = ::popen((kProgram + " --version 2>/dev/null").c_str(), "r")) {
-        char line[256] = {};
-        if (std::fgets(line, sizeof line, out)) {
-            // "LibreOffice 7.4.7.2 40(Build:2)"
-            const std::string text = line;
-            const std::size_t first = text.find(' ');
-            const std::size_t second = first == std::string::npos ? first : text.find('.', text.find('.', first) + 1);
-            if (first != std::string::npos && second != std::string::npos)
-                version = text.substr(first + 1, second - first - 1);
-        }
-        ::pclose(out);
-    }
-    return version;
+    // "LibreOffice 7.4.7.2 40(Build:2)"
+    const std::string text = CommandOutput(kProgram + " --version");
+    const std::size_t first = text.find(' ');
+    const std::size_t second = first == std::string::npos ? first : text.find('.', text.find('.', first) + 1);
+    return first != std::string::npos && second != std::string::npos ? text.substr(first + 1, second - first - 1)
+                                                                      : "7.4";
 }
 
 class TOfficeEnvironment : public ::testing::Environment {
