@@ -3,10 +3,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QMimeData>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,7 +20,10 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QToolBar>
+#include <QTimer>
+#include <QTranslator>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <cstdlib>
@@ -26,6 +34,8 @@
 #include "dialogs/FEingabe.h"
 #include "dialogs/FHilfe.h"
 #include "dialogs/FListbox.h"
+#include "dialogs/FVerzeichnis.h"
+#include "dialogs/FVersion.h"
 #include "dialogs/UQtText.h"
 #include "env/UDateien.h"
 
@@ -39,21 +49,6 @@ constexpr int kDesignedColumnWidths[] = {200, 300};
 std::string Text(const char* key)
 {
     return GetText("FMHaupt", key);
-}
-
-// Turns "description|mask|description|mask" into Qt's "description (mask);;..." form;
-// several masks of one entry are separated by ";" in both.
-QString QtFilter(const std::string& filter)
-{
-    const QStringList parts = ToQString(filter).split('|');
-    QStringList entries;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString masks = parts[i + 1];
-        masks.replace(';', ' ');
-        const QString description = parts[i];
-        entries << (description.contains('(') ? description + " [" + masks + "]" : description + " (" + masks + ")");
-    }
-    return entries.join(";;");
 }
 
 // A small picture for the tool bar when the desktop's icon theme has none.
@@ -170,50 +165,80 @@ protected:
     }
 };
 
-// File names are kept in the file system's own bytes, as the command line gives them.
-std::string NativeFileName(const QString& name)
-{
-    return QFile::encodeName(name).toStdString();
-}
-
-// The real dialogs of a desktop session.
+// The real save dialog of a desktop session.
 class TQtSpeicherDialog : public TSpeicherDialog {
 public:
     explicit TQtSpeicherDialog(QWidget* parent) : parent_(parent) {}
     bool Execute(const TSpeicherAnfrage& request, std::string& fileName) override
     {
-        QFileDialog dialog(parent_, ToQString(request.Title), ToQString(request.InitialDir));
-        dialog.setObjectName("SDDatei");
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilters(QtFilter(request.Filter).split(";;"));
-        const QStringList filters = dialog.nameFilters();
-        if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
-            dialog.selectNameFilter(filters[request.FilterIndex - 1]);
-        dialog.setDefaultSuffix(ToQString(request.DefaultExt));
-        dialog.selectFile(ToQString(request.FileName));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return false;
-        fileName = NativeFileName(dialog.selectedFiles().first());
-        return true;
+        const TDateiDialogAnfrage fileRequest{.Title = request.Title,
+                                              .Filter = request.Filter,
+                                              .FilterIndex = request.FilterIndex,
+                                              .InitialDir = request.InitialDir,
+                                              .FileName = request.FileName,
+                                              .DefaultExt = request.DefaultExt,
+                                              .Save = true};
+        return ExecFileDialog(*MakeFileDialog(parent_, fileRequest, "SDDatei"), fileName);
     }
 
 private:
     QWidget* parent_;
 };
 
-bool QtOpenDialog(QWidget* parent, const TOeffnenAnfrage& request, std::string& fileName)
+// The list of questions; while it is empty it says how to fill it.
+class TFragenListe : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    void SetHint(const QString& hint)
+    {
+        setProperty("placeholderText", hint);
+        viewport()->update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QTreeWidget::paintEvent(event);
+        const QString hint = property("placeholderText").toString();
+        if (topLevelItemCount() > 0 || hint.isEmpty())
+            return;
+        QPainter painter(viewport());
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        const int margin = fontMetrics().averageCharWidth() * 4;
+        painter.drawText(viewport()->rect().adjusted(margin, margin, -margin, -margin),
+                         Qt::AlignCenter | Qt::TextWordWrap, hint);
+    }
+};
+
+// A menu caption as running text: without its mnemonic marker and trailing dots.
+std::string PlainCaption(const std::string& caption)
 {
-    QFileDialog dialog(parent, ToQString(request.Title), ToQString(request.InitialDir));
-    dialog.setObjectName("ODDatei");
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(QtFilter(request.Filter).split(";;"));
-    dialog.setDefaultSuffix(ToQString(request.DefaultExt));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return false;
-    fileName = NativeFileName(dialog.selectedFiles().first());
-    return true;
+    std::string plain;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size())
+            ++i;  // "&&" is one "&"; "&x" marks x
+        plain += caption[i];
+    }
+    while (!plain.empty() && (plain.back() == '.' || plain.back() == ' '))
+        plain.pop_back();
+    return plain;
+}
+
+// "Menu > Command" for a message that tells where a command is found.
+std::string MenuPath(const char* menuKey, const char* actionKey)
+{
+    return PlainCaption(Text(menuKey)) + " > " + PlainCaption(Text(actionKey));
+}
+
+// A single local template or document-data file among dropped data, or empty.
+QString DroppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+        return {};
+    const QString path = data->urls().first().toLocalFile();
+    const QString suffix = QFileInfo(path).suffix();
+    const bool ours = suffix.compare("TXL", Qt::CaseInsensitive) == 0 || suffix.compare("DXL", Qt::CaseInsensitive) == 0;
+    return ours ? path : QString();
 }
 
 }  // namespace
@@ -223,12 +248,13 @@ bool QtOpenDialog(QWidget* parent, const TOeffnenAnfrage& request, std::string& 
 TFMHaupt::TFMHaupt(const std::vector<std::string>& parameters, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName("FMHaupt");
-    setWindowTitle("Tavix");
+    setWindowTitle("Tavix[*]");
+    setAcceptDrops(true);
     resize(kDesignedWidth, kDesignedHeight);
     ownSaveDialog_ = std::make_unique<TQtSpeicherDialog>(this);
     inputBlocker_ = std::make_unique<TInputBlocker>();
     openDialog_ = [this](const TOeffnenAnfrage& request, std::string& fileName) {
-        return QtOpenDialog(this, request, fileName);
+        return ExecFileDialog(*MakeFileDialog(this, request, "ODDatei"), fileName);
     };
     beep_ = [] { QApplication::beep(); };
     word_ = std::make_unique<TWordSitzung>(dokument_);
@@ -250,11 +276,11 @@ void TFMHaupt::FormCreate(const std::vector<std::string>& parameters)
     SetKonf(konf_.get());
     sprache_ = std::make_unique<TSprache>();
     SetSprache(sprache_.get());
-    sprache_->Load(konf_->GetLanguage() + ".SPR");
-    ApplyLanguage();
+    LoadLanguage();
     RestoreWindowState();
-    if (parameters.size() == 1 && dokument_.LoadFile(parameters.front()))
-        dokument_.SetFileName(dokument_.DocumentDataName(dokument_.FileName()));
+    KeepOnScreen();
+    if (parameters.size() == 1)
+        OpenFile(parameters.front());
     lv_->setFocus();
     if (dokument_.RowCount() > 0)
         SelectRow(0);
@@ -333,6 +359,11 @@ void TFMHaupt::BuildActions()
     connect(acVorlageWord_, &QAction::triggered, this, [this] { ChangeWordTemplate(); });
     connect(acVorlageNeu_, &QAction::triggered, this, [this] { NewTemplate(); });
     connect(acSprache_, &QAction::triggered, this, [this] { ChooseLanguage(); });
+    connect(acWordVerzeichnis_, &QAction::triggered, this, [this] { ChooseFolderSetting("VerzeichnisWord"); });
+    connect(acVorlagenVerzeichnis_, &QAction::triggered, this,
+            [this] { ChooseFolderSetting("VerzeichnisVorlagen"); });
+    connect(acDokVerzeichnis_, &QAction::triggered, this, [this] { ChooseFolderSetting("VerzeichnisDokumente"); });
+    connect(acVersion_, &QAction::triggered, this, [] { ShowAbout(); });
     // After every command the enabling rules are evaluated again.
     for (QAction* action : actions_)
         connect(action, &QAction::triggered, this, [this] { UpdateActions(); });
@@ -362,7 +393,7 @@ void TFMHaupt::BuildLayout()
     sp_->setObjectName("SP");
     sp_->setHandleWidth(5);
     sp_->setStyleSheet("QSplitter::handle { background-color: rgb(255, 255, 204); }");
-    lv_ = new QTreeWidget(sp_);
+    lv_ = new TFragenListe(sp_);
     lv_->setObjectName("LV");
     lv_->setColumnCount(2);
     lv_->setHeaderLabels({"Frage", "Eingabe"});
@@ -434,6 +465,24 @@ void TFMHaupt::ApplyLanguage()
         else
             action->setText("---" + action->text());
     }
+    static_cast<TFragenListe*>(lv_)->SetHint(ToQString(FormatMsg(Text("EmptyListHint"), {MenuPath("HM1000", "A1010")})));
+}
+
+void TFMHaupt::LoadLanguage()
+{
+    sprache_->Load(konf_->GetLanguage() + ".SPR");
+    // The texts Qt draws itself (file dialogs, standard buttons, edit menus) follow the
+    // interface language; dates and numbers keep following the regional settings.
+    qtTranslator_.reset();
+    const std::string code = GetText("Basics", "LanguageCode");
+    if (!code.empty() && !code.starts_with("#_")) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(QLocale(ToQString(code)), "qtbase", "_",
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+            QCoreApplication::installTranslator(translator.get()))
+            qtTranslator_ = std::move(translator);
+    }
+    ApplyLanguage();
 }
 
 // ---- Placement ----------------------------------------------------------------------------
@@ -467,6 +516,42 @@ void TFMHaupt::RestoreWindowState()
         if (!columns[i].empty() && end && *end == '\0' && width >= 0 && width <= 100000)
             lv_->setColumnWidth(static_cast<int>(i), static_cast<int>(width));
     }
+}
+
+QRect PlaceOnScreen(const QRect& window, const QRect& available, int titleBarHeight)
+{
+    if (available.isEmpty())
+        return window;
+    QRect placed = window;
+    placed.setWidth(std::min(window.width(), available.width()));
+    placed.setHeight(std::min(window.height(), std::max(1, available.height() - titleBarHeight)));
+    const QRect titleBar(placed.left(), placed.top() - titleBarHeight, placed.width(), titleBarHeight);
+    const QRect frame = placed.adjusted(0, -titleBarHeight, 0, 0);
+    const QRect inside = frame.intersected(available);
+    const qint64 frameArea = qint64(frame.width()) * frame.height();
+    const qint64 insideArea = qint64(inside.width()) * inside.height();
+    const bool titleBarOff = !available.contains(titleBar);
+    const bool mostlyOff = 3 * (frameArea - insideArea) > frameArea;
+    if (titleBarOff || mostlyOff || placed.size() != window.size()) {
+        const QPoint centre = available.center();
+        placed.moveTopLeft(QPoint(centre.x() - placed.width() / 2,
+                                  std::max(available.top() + titleBarHeight,
+                                           centre.y() - (placed.height() + titleBarHeight) / 2 + titleBarHeight)));
+    }
+    return placed;
+}
+
+void TFMHaupt::KeepOnScreen()
+{
+    if (isMaximized())
+        return;
+    const QScreen* target = QGuiApplication::screenAt(geometry().center());
+    if (!target)
+        target = QGuiApplication::primaryScreen();
+    if (!target)
+        return;
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    setGeometry(PlaceOnScreen(geometry(), target->availableGeometry(), titleBar));
 }
 
 void TFMHaupt::StoreWindowState()
@@ -536,11 +621,45 @@ void TFMHaupt::Open()
     std::string fileName;
     if (!openDialog_ || !openDialog_(request, fileName))
         return;
-    if (dokument_.LoadFile(fileName) && !TemplateEditing())
-        dokument_.SetFileName(dokument_.DocumentDataName(dokument_.FileName()));
+    OpenFile(fileName);
     if (dokument_.RowCount() > 0)
         SelectRow(0);
     UpdateActions();
+}
+
+void TFMHaupt::OpenFile(const std::string& fileName)
+{
+    // Answers given to a template are saved as document data under its base name; in
+    // template editing the opened file stays the file name.
+    if (dokument_.LoadFile(fileName) && !TemplateEditing())
+        dokument_.SetFileName(dokument_.DocumentDataName(dokument_.FileName()));
+}
+
+void TFMHaupt::OpenDropped(const std::string& fileName)
+{
+    if (!ConfirmDiscard())
+        return;
+    OpenFile(fileName);
+    if (dokument_.RowCount() > 0)
+        SelectRow(0);
+    UpdateActions();
+}
+
+void TFMHaupt::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TFMHaupt::dropEvent(QDropEvent* event)
+{
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The question about unsaved changes must not run inside the drag and drop.
+    const std::string name = QFile::encodeName(file).toStdString();
+    QTimer::singleShot(0, this, [this, name] { OpenDropped(name); });
 }
 
 void TFMHaupt::EditSelected()
@@ -627,7 +746,7 @@ void TFMHaupt::ChangeTitle()
     params.X = window.left() + window.width() / 4;
     params.Y = window.top() + window.width() / 4;
     params.Width = screen()->geometry().width() / 4;
-    params.Question = "Geben Sie den Titel der Vorlage ein";
+    params.Question = Text("TitleQuestion");
     params.Answer = dokument_.Title();
     params.MaxChar = 80;
     // The title is not part of the answers: changing it alone asks nothing at closing.
@@ -643,6 +762,8 @@ void TFMHaupt::ChangeWordTemplate()
         TBusyCursor busy;
         names = word_->ListWordTemplates(folder);
     }
+    if (!HasWordTemplates(names, folder))
+        return;
     const QRect window = geometry();
     TEingabeParams params;
     params.Caption = Text("WordTemplate");
@@ -666,9 +787,11 @@ void TFMHaupt::NewTemplate()
         TBusyCursor busy;
         names = word_->ListWordTemplates(folder);
     }
+    if (!HasWordTemplates(names, folder))
+        return;
     const QRect window = geometry();
     std::string chosen = dokument_.WordTemplate();
-    if (TFMListbox::ChooseFromList("W\xE4hlen Sie die Word-Vorlage", QColor(255, 255, 255),
+    if (TFMListbox::ChooseFromList(Text("ChooseWordTemplate"), QColor(255, 255, 255),
                                    window.left() + window.width() / 4, window.top() + window.width() / 4, names,
                                    chosen) < 0)
         return;
@@ -676,7 +799,7 @@ void TFMHaupt::NewTemplate()
     dokument_.SetWordTemplate(folder + chosen);
     const std::vector<std::string> bookmarks = word_->ListBookmarks(dokument_.WordTemplate());
     dokument_.ClearFields();
-    dokument_.SetFileName(dokument_.NewName() + ".TXL");
+    dokument_.SetProvisionalFileName(dokument_.NewName() + ".TXL");
     for (const std::string& bookmark : bookmarks) {
         auto field = std::make_unique<TTAFeld>();
         field->ID = bookmark;
@@ -700,8 +823,34 @@ void TFMHaupt::ChooseLanguage()
     if (TFMListbox::Execute(params) < 0)
         return;
     konf_->SetLanguage(params.Answer);
-    sprache_->Load(konf_->GetLanguage() + ".SPR");
-    ApplyLanguage();
+    LoadLanguage();
+}
+
+bool TFMHaupt::HasWordTemplates(const std::vector<std::string>& names, const std::string& folder)
+{
+    if (!names.empty())
+        return true;
+    MsgDlg(FormatMsg(Text("NoWordTemplatesMsg"), {folder, MenuPath("HM4000", "A4020")}), TMsgKind::Information,
+           {TMsgButton::OK});
+    return false;
+}
+
+void TFMHaupt::ChooseFolderSetting(const std::string& key)
+{
+    const char* captionKey = key == "VerzeichnisVorlagen"    ? "TemplateDir"
+                             : key == "VerzeichnisDokumente" ? "DocDir"
+                                                             : "WordTemplateDir";
+    std::string path = dokument_.FolderSetting(key);
+    switch (ChooseFolder(Text(captionKey), path, GetText("Basics", "Default"))) {
+    case kFolderChosen:
+        konf_->SetDefault(key, path);
+        break;
+    case kFolderExtra:
+        konf_->SetDefault(key, dokument_.DefaultFolder(key));
+        break;
+    default:
+        break;
+    }
 }
 
 void TFMHaupt::Beep()
@@ -826,10 +975,13 @@ void TFMHaupt::RowChanged(int row)
 
 void TFMHaupt::TitleChanged()
 {
-    setWindowTitle(ToQString(dokument_.Title()));
+    // "[*]" marks where the modified marker goes; a title's own "[*]" is doubled to show.
+    setWindowTitle(ToQString(dokument_.Title()).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")) +
+                   QStringLiteral("[*]"));
 }
 
 void TFMHaupt::StateChanged()
 {
+    setWindowModified(dokument_.Changed());
     UpdateActions();
 }

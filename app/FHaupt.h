@@ -16,24 +16,27 @@
 
 #include "core/UDokument.h"
 #include "core/UWordErzeugung.h"
+#include "dialogs/UDateiDialog.h"
 
 class QAction;
 class QMenu;
 class QPlainTextEdit;
 class QSplitter;
 class QToolBar;
+class QTranslator;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TKonf;
 class TSprache;
 
-// What the open dialog is shown with.
-struct TOeffnenAnfrage {
-    std::string Title;       // language text "OpenTitle"
-    std::string Filter;      // language text "OpenFilter" (description|mask|... pairs)
-    std::string InitialDir;  // ends with a separator
-    std::string DefaultExt;  // without the dot
-};
+// What the open dialog is shown with: the title and filter of "OpenTitle" and
+// "OpenFilter", the document-data folder (or the nearest of its parents that exists).
+using TOeffnenAnfrage = TDateiDialogAnfrage;
+
+// Where a window of the given client bounds goes on the available screen area: where
+// it is, unless its title bar or more than a third of it would lie outside, or it is
+// larger than the area; then it is fitted to the area and centred.
+QRect PlaceOnScreen(const QRect& window, const QRect& available, int titleBarHeight);
 
 class TFMHaupt : public QMainWindow, private TDokumentBeobachter {
     Q_OBJECT
@@ -72,6 +75,8 @@ public:
 
     // The commands, as the menu runs them.
     void Open();
+    // Opens a template or document-data file as Open does after its dialog.
+    void OpenFile(const std::string& fileName);
     void EditSelected();
     void InsertField();
     void DeleteField();
@@ -81,10 +86,16 @@ public:
     void ChangeWordTemplate();
     void NewTemplate();
     void ChooseLanguage();
+    // Lets the user pick the folder of the key ("VerzeichnisWord", "VerzeichnisVorlagen",
+    // "VerzeichnisDokumente"), or ask for its built-in default.
+    void ChooseFolderSetting(const std::string& key);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A template or document-data file dropped onto the window opens like File > Open.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Start-up and shut-down.
@@ -93,6 +104,13 @@ private:
     void BuildMenus();
     void BuildLayout();
     void RestoreWindowState();
+    // Moves a window that would lie (partly) off the screen back onto it.
+    void KeepOnScreen();
+    // Loads the stored language's file, Qt's own translations with it, and applies them.
+    void LoadLanguage();
+    void OpenDropped(const std::string& fileName);
+    // False (after telling the user where it looked) when there is no word template.
+    bool HasWordTemplates(const std::vector<std::string>& names, const std::string& folder);
     void StoreWindowState();
     // The question asked before unsaved changes would be lost: true when it may go on.
     bool ConfirmDiscard();
@@ -120,6 +138,7 @@ private:
 
     std::unique_ptr<TKonf> konf_;
     std::unique_ptr<TSprache> sprache_;
+    std::unique_ptr<QTranslator> qtTranslator_;
     TDokument dokument_;
     std::unique_ptr<TWordSitzung> word_;  // after the document it works on
 

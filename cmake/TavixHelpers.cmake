@@ -27,3 +27,21 @@ function(tavix_add_test name)
   target_compile_definitions(${name} PRIVATE TAVIX_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()
+
+# The publisher's lines shown in the About box: name and place first, then the contact
+# lines (web, e-mail, telephone), all embedded into each program file.
+set(TAVIX_PUBLISHER "The Tavix developers, Berlin")
+set(TAVIX_CONTACT_LINES "https://tavix.example.org" "info@tavix.example.org" "Tel. +49 30 0000 0000")
+set(TAVIX_COPYRIGHT_YEARS "2026")
+
+# tavix_embed_version(<target> <program file name>)
+# Gives the program file its version information (read back by TVInfos::Lesen).
+function(tavix_embed_version target program)
+  set(TAVIX_PROGRAM_FILE ${program})
+  # \xA9 is the copyright sign in the program's single-byte text.
+  set(TAVIX_COPYRIGHT "\\xA9 ${TAVIX_COPYRIGHT_YEARS} The Tavix developers")
+  list(JOIN TAVIX_CONTACT_LINES "\\n" TAVIX_CONTACT)
+  set(output ${CMAKE_BINARY_DIR}/generated/${target}_VersionInfo.cpp)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/VersionInfo.cpp.in ${output} @ONLY)
+  target_sources(${target} PRIVATE ${output})
+endfunction()

@@ -30,6 +30,7 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"Basics", "All"},
     {"Basics", "NoToAll"},
     {"Basics", "YesToAll"},
+    {"Basics", "LanguageCode"},  // the language's ISO 639 code, for the toolkit's own texts
 
     // Default folder names below the document folder.
     {"Directories", "DocDirName"},
@@ -91,6 +92,10 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"FMHaupt", "FileNotTextMsg", 1},      // path
     {"FMHaupt", "UnstorableMsg", 2},       // path, element
     {"FMHaupt", "UnstorableFieldMsg", 3},  // path, element, field ID
+    {"FMHaupt", "TitleQuestion"},
+    {"FMHaupt", "ChooseWordTemplate"},
+    {"FMHaupt", "NoWordTemplatesMsg", 2},  // folder searched, menu command that sets it
+    {"FMHaupt", "EmptyListHint", 1},       // menu command that opens a file
 
     // Field editor: captions, labels used in messages, messages.
     {"FMEditor", "Caption"},
@@ -144,6 +149,7 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"FMVerzeichnis", "TitleNew"},
     {"FMVerzeichnis", "QuestionNew"},
     {"FMVerzeichnis", "NoSubdir"},
+    {"FMVerzeichnis", "BTNeu"},
     {"FMHilfe", "Caption"},
     {"FMVersion", "LAVersion"},
 });

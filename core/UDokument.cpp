@@ -163,7 +163,14 @@ void TDokument::SetTitle(const std::string& title)
 void TDokument::SetFileName(const std::string& fileName)
 {
     fileName_ = fileName;
+    nameChosen_ = !fileName.empty();
     Notify([](TDokumentBeobachter& o) { o.StateChanged(); });
+}
+
+void TDokument::SetProvisionalFileName(const std::string& fileName)
+{
+    SetFileName(fileName);
+    nameChosen_ = false;
 }
 
 void TDokument::SetChanged(bool changed)
@@ -364,6 +371,7 @@ bool TDokument::LoadFile(const std::string& path)
             wordTemplate_ = "Normal";
         }
         fileName_ = path;
+        nameChosen_ = true;
         changed_ = false;
         loadedFrom_ = path;
         loaded = true;
@@ -517,12 +525,11 @@ std::string TDokument::CheckStorable() const
     return {};
 }
 
-void TDokument::CreateDefaultFolderFor(const std::string& path) const
+void TDokument::CreateDefaultFolder(const std::string& folder) const
 {
     // The built-in folders below the document folder exist only once something is saved
-    // there: the first "Save" after opening a template must not fail for want of them.
-    std::string folder;
-    FolderOf(path, "", folder);
+    // there: the first "Save" after opening a template must not fail for want of them,
+    // and the save dialog must not open somewhere else for want of its folder.
     if (folder.empty() || (folder != FolderSetting("VerzeichnisDokumente") && folder != FolderSetting("VerzeichnisVorlagen")))
         return;
     std::error_code ignored;  // a folder that cannot be made shows as the write's error
@@ -536,7 +543,9 @@ bool TDokument::WriteDocument()
         ShowError(problem);
         return false;
     }
-    CreateDefaultFolderFor(fileName_);
+    std::string folder;
+    FolderOf(fileName_, "", folder);
+    CreateDefaultFolder(folder);
     std::string error;
     try {
         error = WriteTarget(fileName_, FileText());
@@ -559,14 +568,18 @@ TSaveResult TDokument::Save()
 TSaveResult TDokument::SaveFile(bool askName, bool asTemplate)
 {
     if (fileName_.empty())
-        SetFileName(kUnnamedFile);  // stays even when the dialog is cancelled
-    if (askName || BaseName(fileName_) == newName_) {
+        SetProvisionalFileName(kUnnamedFile);  // stays even when the dialog is cancelled
+    // A name nobody chose (the placeholder, or NewName in a language since switched)
+    // would be written into the working folder: it always goes through the dialog.
+    if (askName || !nameChosen_ || BaseName(fileName_) == newName_) {
         if (!saveDialog_) {
             ShowError(TextOrFallback("Basics", "NoDialogMsg", "No dialog is available for this command."));
             return TSaveResult::Cancelled;
         }
+        const TSpeicherAnfrage request = SaveRequest(asTemplate);
+        CreateDefaultFolder(request.InitialDir);
         std::string chosen;
-        if (!saveDialog_->Execute(SaveRequest(asTemplate), chosen) || chosen.empty())
+        if (!saveDialog_->Execute(request, chosen) || chosen.empty())
             return TSaveResult::Cancelled;
         SetFileName(chosen);
     }
@@ -606,19 +619,22 @@ std::string TDokument::DocumentDataName(const std::string& name) const
     return FolderSetting("VerzeichnisDokumente") + base + ".DXL";
 }
 
+std::string TDokument::DefaultFolder(const std::string& key) const
+{
+    if (key == "VerzeichnisVorlagen")
+        return DocumentFolder() + GetText("Directories", "TemplateDirName");
+    if (key == "VerzeichnisDokumente")
+        return DocumentFolder() + GetText("Directories", "DocDirName");
+    if (key == "VerzeichnisWord" && wordFolderSource_)
+        return wordFolderSource_();
+    return {};
+}
+
 std::string TDokument::FolderSetting(const std::string& key) const
 {
     std::string folder = Konf() ? Konf()->GetDefault(key) : std::string();
-    if (IsBlankText(folder)) {
-        if (key == "VerzeichnisVorlagen")
-            folder = DocumentFolder() + GetText("Directories", "TemplateDirName");
-        else if (key == "VerzeichnisDokumente")
-            folder = DocumentFolder() + GetText("Directories", "DocDirName");
-        else if (key == "VerzeichnisWord" && wordFolderSource_)
-            folder = wordFolderSource_();
-        else
-            folder.clear();
-    }
+    if (IsBlankText(folder))
+        folder = DefaultFolder(key);
     if (!folder.empty() && folder.back() != '/')
         folder += '/';
     return folder;

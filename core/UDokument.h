@@ -85,7 +85,10 @@ public:
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title);
     const std::string& FileName() const { return fileName_; }
+    // A name chosen by the user or derived from a loaded file (empty: none).
     void SetFileName(const std::string& fileName);
+    // A name proposed for an unnamed document: saving it always asks for the real one.
+    void SetProvisionalFileName(const std::string& fileName);
     bool Changed() const { return changed_; }
     void SetChanged(bool changed);
     const std::string& WordTemplate() const { return wordTemplate_; }
@@ -136,6 +139,8 @@ public:
     std::string DocumentDataName(const std::string& name) const;
     // The configured folder of the key or its built-in default; ends with "/" unless empty.
     std::string FolderSetting(const std::string& key) const;
+    // The built-in folder of the key, used while none is configured (empty when unknown).
+    std::string DefaultFolder(const std::string& key) const;
 
     // ---- The "Field" element -----------------------------------------------------------
     static std::unique_ptr<TXBaum> FieldToTree(const TTAFeld& field);
@@ -154,11 +159,13 @@ private:
     bool ReadFileText(const std::string& path, std::string& text) const;
     void AppendLoadedFields(TXElement& docEl);
     bool WriteDocument();
-    void CreateDefaultFolderFor(const std::string& path) const;
+    // Makes the folder when it is one of the built-in default folders.
+    void CreateDefaultFolder(const std::string& folder) const;
 
     std::vector<std::unique_ptr<TTAFeld>> rows_;
     std::string title_ = "Tavix";
     std::string fileName_;
+    bool nameChosen_ = false;  // fileName_ came from the user or a loaded file
     bool changed_ = false;
     std::string wordTemplate_;
     std::string newName_;

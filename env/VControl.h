@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The folder of the running program file, ending with "/"; empty when it cannot be found.
 std::string ProgramFolder();
@@ -49,3 +50,32 @@ inline constexpr int MaxNumberPrecision = 20;
 // MaxNumberPrecision decimals, is treated as the empty format. A value that rounds to
 // zero is written without a minus sign; infinities and NaN as "INF", "-INF", "NAN".
 std::string FormatNumber(const std::string& format, double value);
+
+// The version information of a program file, as "key=value" lines in a fixed key order.
+//
+// A build embeds it into the program file as a section of its own (kVersionSection),
+// which holds the marker kVersionMarker and then "key=value" texts, each ended by a
+// zero byte. Lesen reads the section back from the file, so the About box shows what
+// the file itself carries.
+class TVInfos {
+public:
+    static constexpr const char* kVersionSection = ".tavix_version";
+    static constexpr const char* kVersionMarker = "TAVIX-VERSION-1";
+    // The keys, in the order Lesen appends them.
+    static constexpr const char* kKeys[] = {"CompanyName",     "FileDescription", "FileVersion", "InternalName",
+                                            "LegalCopyright",  "LegalTradeMarks", "OriginalFileName",
+                                            "ProductName",     "ProductVersion",  "Comments"};
+
+    // Appends one line per key from the running program's file; nothing when the file
+    // carries no version information.
+    void Lesen();
+    // The same from the given program file.
+    void Lesen(const std::string& programFile);
+
+    const std::vector<std::string>& Lines() const { return lines_; }
+    // The value of the key's line; empty when there is none.
+    std::string Value(const std::string& key) const;
+
+private:
+    std::vector<std::string> lines_;
+};

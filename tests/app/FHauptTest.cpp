@@ -111,6 +111,8 @@ protected:
 
     static QTreeWidget* List(TFMHaupt& window) { return window.findChild<QTreeWidget*>("LV"); }
     static QAction* Action(TFMHaupt& window, const char* name) { return window.findChild<QAction*>(name); }
+    // The title as the frame shows it while nothing has changed.
+    static std::string Caption(TFMHaupt& window) { return window.windowTitle().remove("[*]").toStdString(); }
 
     static std::vector<std::string> Questions(TFMHaupt& window)
     {
@@ -163,7 +165,7 @@ TEST_F(FHauptTest, StartWithOneParameterOpensItAndSavesAsDocumentData)
     auto window = Start({path});
 
     EXPECT_EQ(Questions(*window), (std::vector<std::string>{"Name?", "City?"}));
-    EXPECT_EQ(window->windowTitle().toStdString(), "Test template");
+    EXPECT_EQ(Caption(*window), "Test template");
     EXPECT_EQ(window->SelectedRow(), 0);
     const std::string dataName = window->Dokument().FileName();
     EXPECT_EQ(dataName, window->Dokument().FolderSetting("VerzeichnisDokumente") + "Offer.DXL");
@@ -201,7 +203,7 @@ TEST_F(FHauptTest, FirstStartPreparesTheUsersFoldersAndTranslatesTheWindow)
     EXPECT_TRUE(std::filesystem::exists(ordner_ / "Documents/Tavix"));
     // The shipped configuration chooses English.
     EXPECT_EQ(List(*window)->headerItem()->text(0).toStdString(), "Question");
-    EXPECT_EQ(Action(*window, "ACDokument")->text().toStdString(), "Create Document...");
+    EXPECT_EQ(Action(*window, "ACDokument")->text().toStdString(), "&Create Document...");
     EXPECT_EQ(Action(*window, "ACDokument")->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_EQ(Action(*window, "ACHilfe")->shortcut(), QKeySequence(Qt::Key_F1));
 }
@@ -490,7 +492,7 @@ TEST_F(FHauptTest, ChooseLanguageTranslatesTheWindowAtOnce)
     ASSERT_TRUE(shown);
     EXPECT_EQ(Konf()->GetLanguage(), "Deutsch");
     EXPECT_EQ(List(*window)->headerItem()->text(0).toStdString(), "Frage");
-    EXPECT_EQ(window->findChild<QMenu*>("HMDatei")->title().toStdString(), "Datei");
+    EXPECT_EQ(window->findChild<QMenu*>("HMDatei")->title().toStdString(), "&Datei");
 }
 
 TEST_F(FHauptTest, ChangeTitleRenamesWithoutMarkingAChange)
@@ -505,7 +507,7 @@ TEST_F(FHauptTest, ChangeTitleRenamesWithoutMarkingAChange)
         },
         [&] { Action(*window, "ACVorlageTitel")->trigger(); });
     ASSERT_TRUE(shown);
-    EXPECT_EQ(window->windowTitle().toStdString(), "Quotation");
+    EXPECT_EQ(Caption(*window), "Quotation");
     EXPECT_EQ(window->Dokument().Title(), "Quotation");
     EXPECT_FALSE(window->Dokument().Changed());
 }

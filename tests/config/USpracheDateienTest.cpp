@@ -195,8 +195,8 @@ TEST(ShippedGermanTest, UmlautsAreSingleBytes)
     TTestMeldungen meldungen;
     TSprache sprache(kData);
     sprache.Load("Deutsch.SPR");
-    EXPECT_EQ(sprache.GetText("FMHaupt", "A1010"), "\xD6" "ffnen...");
-    EXPECT_EQ(sprache.GetText("FMHaupt", "A3080"), "Feld l\xF6schen");
+    EXPECT_EQ(sprache.GetText("FMHaupt", "A1010"), "\xD6&ffnen...");
+    EXPECT_EQ(sprache.GetText("FMHaupt", "A3080"), "Feld &l\xF6schen");
     EXPECT_EQ(sprache.GetText("Basics", "Confirmation"), "Best\xE4tigung");
 }
 

@@ -456,13 +456,21 @@ TEST_F(DokumentTest, WhenSavingAsksForAName)
     EXPECT_EQ(doc.Save(), TSaveResult::Cancelled);
     EXPECT_EQ(dialog.requests.size(), 1u);
     EXPECT_TRUE(doc.Changed());
-    // "NEU" is not the language's new name ("Neu"): no dialog, written as it is named.
+    // The placeholder "NEU" was never chosen: the next save asks again instead of writing
+    // a file "NEU" into the working folder.
+    EXPECT_EQ(doc.FileName(), "NEU");
     const std::string cwd = fs::current_path().string();
     fs::current_path(umgebung.Ordner().Path());
-    EXPECT_EQ(doc.Save(), TSaveResult::Saved);
+    EXPECT_EQ(doc.Save(), TSaveResult::Cancelled);
     fs::current_path(cwd);
-    EXPECT_EQ(dialog.requests.size(), 1u);
-    EXPECT_TRUE(fs::exists(umgebung.Path("NEU")));
+    EXPECT_EQ(dialog.requests.size(), 2u);
+    EXPECT_FALSE(fs::exists(umgebung.Path("NEU")));
+    // So does a proposed name of the language's new name once the language changed.
+    doc.SetProvisionalFileName("New.TXL");
+    EXPECT_EQ(doc.Save(), TSaveResult::Cancelled);
+    EXPECT_EQ(dialog.requests.size(), 3u);
+    EXPECT_EQ(dialog.requests.back().FileName, "New.DXL");
+    dialog.requests.resize(1);
     // A file named like the language's new name is not yet really named: dialog.
     doc.SetFileName(umgebung.Path("Neu.DXL"));
     dialog.answer = umgebung.Path("Gewaehlt.DXL");
