@@ -123,8 +123,11 @@ TFMVersion::TFMVersion(const TVInfos& infos, QWidget* parent) : QDialog(parent, 
 
 void ShowAbout()
 {
-    TVInfos infos;  // lives only while the box is filled
-    infos.Lesen();
-    TFMVersion box(infos, QApplication::activeWindow());
+    auto read = [] {
+        TVInfos infos;  // lives only while the box is filled
+        infos.Lesen();
+        return infos;
+    };
+    TFMVersion box(read(), QApplication::activeWindow());
     box.exec();
 }
