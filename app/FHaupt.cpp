@@ -24,10 +24,12 @@
 #include <QTranslator>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QWindow>
 #include <QVBoxLayout>
 
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "config/UKonfig.h"
 #include "config/USprache.h"
@@ -518,25 +520,24 @@ void TFMHaupt::RestoreWindowState()
     }
 }
 
-QRect PlaceOnScreen(const QRect& window, const QRect& available, int titleBarHeight)
+QRect PlaceOnScreen(const QRect& window, const QRect& available, const QMargins& frame)
 {
     if (available.isEmpty())
         return window;
     QRect placed = window;
-    placed.setWidth(std::min(window.width(), available.width()));
-    placed.setHeight(std::min(window.height(), std::max(1, available.height() - titleBarHeight)));
-    const QRect titleBar(placed.left(), placed.top() - titleBarHeight, placed.width(), titleBarHeight);
-    const QRect frame = placed.adjusted(0, -titleBarHeight, 0, 0);
-    const QRect inside = frame.intersected(available);
-    const qint64 frameArea = qint64(frame.width()) * frame.height();
+    placed.setWidth(std::max(1, std::min(window.width(), available.width() - frame.left() - frame.right())));
+    placed.setHeight(std::max(1, std::min(window.height(), available.height() - frame.top() - frame.bottom())));
+    const QRect outer = placed.marginsAdded(frame);
+    const QRect titleBar(outer.left(), outer.top(), outer.width(), frame.top());
+    const QRect inside = outer.intersected(available);
+    const qint64 outerArea = qint64(outer.width()) * outer.height();
     const qint64 insideArea = qint64(inside.width()) * inside.height();
     const bool titleBarOff = !available.contains(titleBar);
-    const bool mostlyOff = 3 * (frameArea - insideArea) > frameArea;
+    const bool mostlyOff = 3 * (outerArea - insideArea) > outerArea;
     if (titleBarOff || mostlyOff || placed.size() != window.size()) {
-        const QPoint centre = available.center();
-        placed.moveTopLeft(QPoint(centre.x() - placed.width() / 2,
-                                  std::max(available.top() + titleBarHeight,
-                                           centre.y() - (placed.height() + titleBarHeight) / 2 + titleBarHeight)));
+        const QSize outerSize = placed.marginsAdded(frame).size();
+        placed.moveTopLeft(QPoint(available.left() + frame.left() + (available.width() - outerSize.width()) / 2,
+                                  available.top() + frame.top() + (available.height() - outerSize.height()) / 2));
     }
     return placed;
 }
@@ -550,8 +551,24 @@ void TFMHaupt::KeepOnScreen()
         target = QGuiApplication::primaryScreen();
     if (!target)
         return;
-    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-    setGeometry(PlaceOnScreen(geometry(), target->availableGeometry(), titleBar));
+    // The frame's real size is known once the window exists on the screen; until then
+    // the style's title bar and a thin border stand in for it.
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull()) {
+        const int border = 4;
+        frame = QMargins(border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + border, border,
+                         border);
+    }
+    setGeometry(PlaceOnScreen(geometry(), target->availableGeometry(), frame));
+}
+
+void TFMHaupt::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (std::exchange(placedOnShow_, true))
+        return;
+    // Once shown the frame is real: correct the placement made with its estimate.
+    QTimer::singleShot(0, this, [this] { KeepOnScreen(); });
 }
 
 void TFMHaupt::StoreWindowState()

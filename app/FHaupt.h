@@ -33,10 +33,10 @@ class TSprache;
 // "OpenFilter", the document-data folder (or the nearest of its parents that exists).
 using TOeffnenAnfrage = TDateiDialogAnfrage;
 
-// Where a window of the given client bounds goes on the available screen area: where
-// it is, unless its title bar or more than a third of it would lie outside, or it is
-// larger than the area; then it is fitted to the area and centred.
-QRect PlaceOnScreen(const QRect& window, const QRect& available, int titleBarHeight);
+// Where a window of the given client bounds and frame goes on the available screen
+// area: where it is, unless its title bar or more than a third of it would lie outside,
+// or it is larger than the area; then it is fitted to the area and centred.
+QRect PlaceOnScreen(const QRect& window, const QRect& available, const QMargins& frame);
 
 class TFMHaupt : public QMainWindow, private TDokumentBeobachter {
     Q_OBJECT
@@ -92,6 +92,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // A template or document-data file dropped onto the window opens like File > Open.
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -147,6 +148,7 @@ private:
     std::function<void()> beep_;
     std::unique_ptr<QObject> inputBlocker_;
     int busyLevel_ = 0;
+    bool placedOnShow_ = false;
 
     QToolBar* tb_ = nullptr;
     QTreeWidget* lv_ = nullptr;

@@ -6,7 +6,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QScreen>
+#include <QStyle>
+#include <QUrl>
+#include <QWindow>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -25,6 +33,7 @@
 #include "config/UKonfig.h"
 #include "core/UTAObjs.h"
 #include "core/UWordAdapter.h"
+#include "dialogs/FVerzeichnis.h"
 #include "env/UDateien.h"
 
 namespace {
@@ -546,6 +555,306 @@ TEST_F(FHauptTest, NewTemplateMakesOneFieldPerBookmark)
     ASSERT_FALSE(bookmarks.empty());
     EXPECT_EQ(Questions(*window), bookmarks);
     EXPECT_EQ(window->Dokument().Field(0)->ID, bookmarks.front());
+}
+
+// What a modal dialog showed: its class, component name and title.
+struct TGezeigt {
+    std::string Class;
+    std::string Name;
+    std::string Title;
+};
+
+// Triggers the action, records the modal dialog it shows and closes it unchanged.
+TGezeigt DialogOf(TFMHaupt& window, const char* action)
+{
+    TGezeigt shown;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer.stop();
+            shown = {modal->metaObject()->className(), modal->objectName().toStdString(),
+                     modal->windowTitle().toStdString()};
+            qobject_cast<QDialog*>(modal)->reject();
+        }
+    });
+    timer.start();
+    window.findChild<QAction*>(action)->trigger();
+    return shown;
+}
+
+TEST_F(FHauptTest, EveryCommandThatAsksOpensItsDialog)
+{
+    const std::string path = WriteTemplate("Offer.TXL", {"Name"});
+    struct Case {
+        const char* action;
+        bool templateEditing;
+        TGezeigt expected;
+    };
+    const Case cases[] = {
+        {"ACDateiOeffnen", false, {"QFileDialog", "ODDatei", "Open"}},
+        {"ACDateiSpeichernUnter", false, {"QFileDialog", "SDDatei", "Save As"}},
+        {"ACVorlageSpeichern", true, {"QFileDialog", "SDDatei", "Save As"}},
+        {"ACVorlageNeu", true, {"TFMListbox", "", "Choose the Word template"}},
+        {"ACVorlageTitel", true, {"TFMEingabe", "", "Template Title"}},
+        {"ACVorlageWord", true, {"TFMEingabe", "", "Word Template"}},
+        {"ACSprache", false, {"TFMListbox", "", ""}},
+        {"ACWordVerzeichnis", false, {"TFMVerzeichnis", "FMVerzeichnis", "Folder for Word Templates"}},
+        {"ACVorlagenVerzeichnis", false, {"TFMVerzeichnis", "FMVerzeichnis", "Folder for Templates"}},
+        {"ACDokVerzeichnis", false, {"TFMVerzeichnis", "FMVerzeichnis", "Folder for Document Data"}},
+        {"ACVersion", false, {"TFMVersion", "FMVersion", "Information"}},
+    };
+    for (const Case& c : cases) {
+        auto window = std::make_unique<TFMHaupt>(std::vector<std::string>{path});  // the real dialogs
+        Konf()->SetDefault("VerzeichnisWord", ExampleFolder());
+        Konf()->SetDefault(kWordBackendKey, "Embedded");
+        if (c.templateEditing)
+            Action(*window, "ACVorlageBearbeiten")->trigger();
+        ASSERT_TRUE(Action(*window, c.action)->isEnabled()) << c.action;
+        const TGezeigt shown = DialogOf(*window, c.action);
+        EXPECT_EQ(shown.Class, c.expected.Class) << c.action;
+        if (!c.expected.Name.empty()) {
+            EXPECT_EQ(shown.Name, c.expected.Name) << c.action;
+        }
+        EXPECT_EQ(shown.Title, c.expected.Title) << c.action;
+    }
+    for (const auto& meldung : meldungen_.Meldungen)
+        ADD_FAILURE() << meldung.Text;
+}
+
+TEST_F(FHauptTest, TheCommandsThatChangeStateChangeIt)
+{
+    const std::string path = WriteTemplate("Offer.TXL", {"Name", "City"});
+    auto window = Start({path});
+    window->show();
+
+    Action(*window, "ACBearbeiten")->trigger();
+    EXPECT_EQ(feldDialoge_.Answers, 1);
+    EXPECT_TRUE(window->isWindowModified()) << "the title bar shows the change";
+    Action(*window, "ACDateiSpeichern")->trigger();
+    EXPECT_TRUE(std::filesystem::exists(window->Dokument().FileName()));
+    EXPECT_FALSE(window->isWindowModified());
+
+    Action(*window, "ACVorlageBearbeiten")->trigger();
+    EXPECT_TRUE(window->TemplateEditing());
+    Action(*window, "ACNeuesFeld")->trigger();
+    EXPECT_EQ(window->Dokument().RowCount(), 3);
+    Action(*window, "ACFeldBearbeiten")->trigger();
+    EXPECT_EQ(feldDialoge_.Definitions, 1);
+    Action(*window, "ACFeldLoeschen")->trigger();
+    EXPECT_EQ(window->Dokument().RowCount(), 2);
+    Action(*window, "ACVorlageBearbeiten")->trigger();
+    EXPECT_FALSE(window->TemplateEditing());
+
+    meldungen_.Antworten = {mrNo};
+    Action(*window, "ACBeenden")->trigger();
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(FHauptTest, FolderCommandsStoreTheChoiceOrTheDefault)
+{
+    auto window = Start({});
+    std::filesystem::create_directories(ordner_ / "Chosen");
+    auto choose = [&](const char* action, const char* button) {
+        return OnNextModal(
+            [&](QWidget* chooser) {
+                auto* dialog = static_cast<TFMVerzeichnis*>(chooser);
+                dialog->SelectFolder(ordner_ / "Chosen");
+                dialog->findChild<QPushButton*>(button)->click();
+            },
+            [&] { Action(*window, action)->trigger(); });
+    };
+    ASSERT_TRUE(choose("ACVorlagenVerzeichnis", "BTOk"));
+    EXPECT_EQ(Konf()->GetDefault("VerzeichnisVorlagen"), ordner_ / "Chosen");
+    EXPECT_EQ(window->Dokument().FolderSetting("VerzeichnisVorlagen"), ordner_ / "Chosen/");
+    ASSERT_TRUE(choose("ACVorlagenVerzeichnis", "BTAbbrechen"));
+    EXPECT_EQ(Konf()->GetDefault("VerzeichnisVorlagen"), ordner_ / "Chosen");
+    ASSERT_TRUE(choose("ACVorlagenVerzeichnis", "BTZusatz"));
+    EXPECT_EQ(Konf()->GetDefault("VerzeichnisVorlagen"), ordner_ / "Documents/Tavix/Templates");
+
+    ASSERT_TRUE(choose("ACDokVerzeichnis", "BTZusatz"));
+    EXPECT_EQ(Konf()->GetDefault("VerzeichnisDokumente"), ordner_ / "Documents/Tavix/Document data");
+    ASSERT_TRUE(choose("ACWordVerzeichnis", "BTZusatz"));
+    EXPECT_EQ(Konf()->GetDefault("VerzeichnisWord"), window->WordSitzung().WordUserTemplateFolder());
+    ASSERT_TRUE(choose("ACWordVerzeichnis", "BTOk"));
+    EXPECT_EQ(Konf()->GetDefault("VerzeichnisWord"), ordner_ / "Chosen");
+}
+
+TEST_F(FHauptTest, WithoutWordTemplatesTheCommandsSayWhereTheyLooked)
+{
+    auto window = Start({});
+    std::filesystem::create_directories(ordner_ / "Empty");
+    Konf()->SetDefault("VerzeichnisWord", ordner_ / "Empty");
+    Action(*window, "ACVorlageBearbeiten")->trigger();
+    for (const char* action : {"ACVorlageNeu", "ACVorlageWord"}) {
+        meldungen_.Meldungen.clear();
+        EXPECT_FALSE(OnNextModal([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); },
+                                 [&] { Action(*window, action)->trigger(); }))
+            << action << ": no empty list to choose from";
+        ASSERT_EQ(meldungen_.Meldungen.size(), 1u) << action;
+        EXPECT_EQ(meldungen_.Meldungen[0].Kind, TMsgKind::Information);
+        EXPECT_EQ(meldungen_.Meldungen[0].Text,
+                  "No Word templates were found in the folder \"" + (ordner_ / "Empty/") +
+                      "\". Choose the folder that holds your Word templates with "
+                      "\"Settings > Folder for Word Templates\".");
+    }
+    EXPECT_EQ(window->Dokument().RowCount(), 0);
+    EXPECT_FALSE(window->Dokument().Changed());
+}
+
+TEST_F(FHauptTest, TheSaveDialogOpensInAFolderThatExists)
+{
+    auto window = Start({});
+    Action(*window, "ACVorlageBearbeiten")->trigger();
+    Action(*window, "ACNeuesFeld")->trigger();
+    for (const char* action : {"ACVorlageSpeichern", "ACDateiSpeichernUnter"}) {
+        if (std::string(action) == "ACDateiSpeichernUnter")
+            Action(*window, "ACVorlageBearbeiten")->trigger();
+        saveDialog_.Requests.clear();
+        Action(*window, action)->trigger();
+        ASSERT_EQ(saveDialog_.Requests.size(), 1u) << action;
+        EXPECT_TRUE(std::filesystem::is_directory(saveDialog_.Requests[0].InitialDir)) << action;
+    }
+    EXPECT_EQ(saveDialog_.Requests[0].InitialDir, ordner_ / "Documents/Tavix/Document data/");
+}
+
+TEST_F(FHauptTest, PlaceOnScreenKeepsTheWindowVisible)
+{
+    const QRect screen(0, 0, 1024, 768);
+    const QMargins frame(0, 30, 0, 0);
+    struct Case {
+        QRect window;
+        QRect expected;
+    };
+    const QRect centred(212, 199, 600, 400);
+    const Case cases[] = {
+        {{100, 100, 600, 400}, {100, 100, 600, 400}},  // on the screen: stays
+        {{100, 400, 600, 500}, {100, 400, 600, 500}},  // a quarter below the bottom: stays
+        {{0, 0, 600, 400}, centred},                   // title bar above the top
+        {{600, 100, 600, 400}, centred},               // title bar past the right edge
+        {{100, 600, 600, 400}, centred},               // more than a third below the bottom
+        {{3000, 2000, 600, 400}, centred},             // on a screen that is gone
+        {{10, 40, 2000, 1500}, {0, 30, 1024, 738}},    // too large: fitted to the screen
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PlaceOnScreen(c.window, screen, frame), c.expected) << c.window.x() << "," << c.window.y();
+    // Borders count as part of the window.
+    EXPECT_EQ(PlaceOnScreen({0, 0, 1024, 768}, screen, QMargins(2, 24, 2, 2)), QRect(2, 24, 1020, 742));
+}
+
+// Runs under several screens (see the CMake file): a small one, a large one, and scaled.
+TEST_F(FHauptTest, AFirstStartShowsTheWholeWindowOnTheScreen)
+{
+    auto window = Start({});
+    window->show();
+    QApplication::processEvents();
+    const QRect available = window->screen()->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    EXPECT_TRUE(available.contains(frame)) << "window " << frame.x() << "," << frame.y() << " " << frame.width()
+                                           << "x" << frame.height() << " on " << available.width() << "x"
+                                           << available.height();
+    const QSize designed(653, 639);
+    if (designed.grownBy(window->windowHandle()->frameMargins()).height() <= available.height()) {
+        EXPECT_EQ(window->geometry().size(), designed) << "the designed size where it fits";
+    }
+}
+
+TEST_F(FHauptTest, AnEmptyListSaysHowToOpenATemplate)
+{
+    auto window = Start({});
+    EXPECT_EQ(List(*window)->property("placeholderText").toString().toStdString(),
+              "No questions yet. Open a template or saved document data with \"File > Open\", or drop the file here.");
+    const std::string path = WriteTemplate("Offer.TXL", {"Name"});
+    window->OpenFile(path);
+    EXPECT_EQ(List(*window)->topLevelItemCount(), 1);
+}
+
+// Sends a drag of files and its drop to the window, as a file manager would.
+bool DropOnto(TFMHaupt& window, const std::vector<std::string>& files)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& file : files)
+        urls << QUrl::fromLocalFile(QString::fromStdString(file));
+    data.setUrls(urls);
+    const QPoint point(100, 100);
+    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    QApplication::processEvents();
+    return drop.isAccepted();
+}
+
+TEST_F(FHauptTest, ADroppedTemplateOrDocumentDataOpens)
+{
+    const std::string first = WriteTemplate("First.TXL", {"A"});
+    const std::string second = WriteTemplate("second.dxl", {"B", "C"});
+    WriteBytes(ordner_ / "notes.txt", "text");
+    auto window = Start({});
+    EXPECT_FALSE(DropOnto(*window, {ordner_ / "notes.txt"}));
+    EXPECT_FALSE(DropOnto(*window, {first, second})) << "one file at a time";
+    ASSERT_TRUE(DropOnto(*window, {first}));
+    EXPECT_EQ(Questions(*window), (std::vector<std::string>{"A?"}));
+    EXPECT_EQ(window->Dokument().FileName(), window->Dokument().FolderSetting("VerzeichnisDokumente") + "First.DXL");
+
+    window->EditSelected();
+    meldungen_.Antworten = {mrCancel};
+    ASSERT_TRUE(DropOnto(*window, {second}));
+    ASSERT_EQ(meldungen_.Meldungen.size(), 1u) << "unsaved changes are asked about first";
+    EXPECT_EQ(Questions(*window), (std::vector<std::string>{"A?"}));
+    meldungen_.Antworten = {mrNo};
+    ASSERT_TRUE(DropOnto(*window, {second}));
+    EXPECT_EQ(Questions(*window), (std::vector<std::string>{"B?", "C?"}));
+}
+
+TEST_F(FHauptTest, QtsOwnTextsFollowTheInterfaceLanguage)
+{
+    auto window = Start({});
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
+    ASSERT_TRUE(OnNextModal(
+        [](QWidget* dialog) {
+            auto* list = dialog->findChild<QListWidget*>("LB");
+            list->setCurrentItem(list->findItems("Deutsch", Qt::MatchExactly).value(0));
+            dialog->findChild<QPushButton*>("BTOk")->click();
+        },
+        [&] { Action(*window, "ACSprache")->trigger(); }));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen")
+        << "Qt's German translations (qt6-translations-l10n) are loaded";
+    // The next start in German loads them as well; English drops them again.
+    window.reset();
+    window = Start({});
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+    Konf()->SetLanguage("ENGLISH");
+    window.reset();
+    window = Start({});
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
+}
+
+TEST_F(FHauptTest, MenusHaveMnemonicsAndOnlyF1AndF5AsShortcuts)
+{
+    auto window = Start({});
+    for (QMenu* menu : window->findChildren<QMenu*>()) {
+        if (menu->objectName().startsWith("HM")) {
+            EXPECT_TRUE(menu->title().contains('&')) << menu->title().toStdString();
+            QSet<QChar> letters;
+            for (QAction* item : menu->actions()) {
+                if (item->isSeparator())
+                    continue;
+                const int marker = item->text().indexOf('&');
+                ASSERT_GE(marker, 0) << item->text().toStdString();
+                EXPECT_FALSE(letters.contains(item->text()[marker + 1].toLower()))
+                    << "two items share Alt+" << item->text().toStdString();
+                letters.insert(item->text()[marker + 1].toLower());
+            }
+        }
+    }
+    for (QAction* action : window->findChildren<QAction*>())
+        if (action->objectName() != "ACDokument" && action->objectName() != "ACHilfe") {
+            EXPECT_TRUE(action->shortcut().isEmpty()) << action->objectName().toStdString();
+        }
 }
 
 }  // namespace
