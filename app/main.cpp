@@ -8,6 +8,7 @@
 #include "config/USprache.h"
 #include "datetime/ULocale.h"
 #include "dialogs/FInfo.h"
+#include "dialogs/FVersion.h"
 #include "dialogs/UFeldDialoge.h"
 
 int main(int argc, char** argv)
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName("Tavix");
     QApplication::setApplicationDisplayName("Tavix");
+    QApplication::setWindowIcon(ProgramIcon());
     InitLocaleSettings();
 
     TQtMeldungen messages;

@@ -96,11 +96,17 @@ TFMVerzeichnis::TFMVerzeichnis(const std::string& caption, const std::string& pa
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     stv_->setPalette(palette);
     connect(stv_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { STVChange(); });
-    // A folder's children arrive after it is selected: keep the selection in view.
-    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
-        if (stv_->currentIndex().isValid())
-            stv_->scrollTo(stv_->currentIndex());
-    });
+    // The folders above the selection are read in the background: until the user takes
+    // over, every row they bring keeps the selection in view.
+    auto follow = [this] {
+        if (followSelection_ && stv_->currentIndex().isValid())
+            stv_->scrollTo(stv_->currentIndex(), QAbstractItemView::PositionAtCenter);
+    };
+    connect(model_, &QFileSystemModel::directoryLoaded, this, follow);
+    connect(model_, &QFileSystemModel::rowsInserted, this, follow);
+    connect(model_, &QFileSystemModel::layoutChanged, this, follow);
+    stv_->viewport()->installEventFilter(this);
+    stv_->installEventFilter(this);
 
     btZusatz_->setObjectName(QStringLiteral("BTZusatz"));
     btZusatz_->setVisible(!extraCaption.empty());
@@ -126,7 +132,11 @@ TFMVerzeichnis::TFMVerzeichnis(const std::string& caption, const std::string& pa
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
 
-    if (!SelectFolder(path))
+    // A folder not made yet opens at the nearest folder above it that exists.
+    QString nearest = QDir::cleanPath(FromPath(path));
+    while (!path.empty() && !QFileInfo(nearest).isDir() && nearest != QDir::rootPath())
+        nearest = QFileInfo(nearest).path();
+    if (path.empty() || !SelectFolder(ToPath(nearest)))
         SelectFolder(ToPath(QDir::homePath()));
     stv_->setFocus();
 }
@@ -139,6 +149,7 @@ bool TFMVerzeichnis::SelectFolder(const std::string& path)
     const QModelIndex index = model_->index(folder);
     if (!index.isValid())
         return false;
+    followSelection_ = true;
     stv_->setCurrentIndex(index);
     stv_->expand(index.parent());
     stv_->scrollTo(index, QAbstractItemView::PositionAtCenter);
@@ -150,6 +161,20 @@ std::string TFMVerzeichnis::SelectedFolder() const
 {
     const QModelIndex index = stv_->currentIndex();
     return index.isValid() ? ToPath(model_->filePath(index)) : std::string();
+}
+
+bool TFMVerzeichnis::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+        followSelection_ = false;
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TFMVerzeichnis::reject()

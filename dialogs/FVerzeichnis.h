@@ -33,6 +33,10 @@ public:
     // Frame and Esc: cancelled.
     void reject() override;
 
+protected:
+    // The user's first click, wheel turn or key in the tree stops it following the selection.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // Asks for a name and makes it a sub-folder of the selected folder.
     void BTNeuClick();
@@ -45,6 +49,7 @@ private:
     QPushButton* btNeu_;
     QPushButton* btOk_;
     QPushButton* btAbbrechen_;
+    bool followSelection_ = true;
 };
 
 // Shows the chooser modally with path selected. On OK (kFolderChosen) and the extra

@@ -1,11 +1,13 @@
 // tavix-screenshots OUTPUT-FOLDER LANGUAGE TEMPLATE...
 // Starts the main window in the given language (e.g. ENGLISH, Deutsch) on each template in
-// turn and writes PNG pictures of the window (on the first template) and of the answer
-// dialog of each field type found in them. When the first template's word template goes
+// turn and writes PNG pictures of the window, its Open dialog, folder chooser and About
+// box (on the first template) and of the answer dialog of each field type found in them. When the first template's word template goes
 // to LibreOffice, its document is made (F5) and the screen pictured with LibreOffice's
 // window on it.
 // Meant to run under a virtual X server (scripts/screenshots.sh) in a throw-away HOME.
+#include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPixmap>
@@ -26,6 +28,7 @@
 #include "core/UWordErzeugung.h"
 #include "datetime/ULocale.h"
 #include "dialogs/FInfo.h"
+#include "dialogs/FVersion.h"
 #include "dialogs/UFeldDialoge.h"
 
 namespace {
@@ -56,6 +59,22 @@ bool PictureAnswerDialog(TFMHaupt& window, const QString& file)
             dialog->close();
     });
     window.EditSelected();
+    return saved;
+}
+
+// Runs the window's command and pictures the dialog it shows once it has settled (a
+// file dialog reads its folder first), then closes it.
+bool PictureDialogOf(TFMHaupt& window, const char* action, const QString& file)
+{
+    bool saved = false;
+    QTimer::singleShot(800, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        Settle();
+        saved = Save(dialog, file);
+        if (dialog)
+            dialog->reject();
+    });
+    window.findChild<QAction*>(action)->trigger();
     return saved;
 }
 
@@ -108,6 +127,8 @@ bool PictureDocumentInLibreOffice(TFMHaupt& window, const QString& file)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    QApplication::setApplicationName("Tavix");  // as the program calls itself
+    QApplication::setWindowIcon(ProgramIcon());
     if (argc < 4) {
         std::cerr << "usage: tavix-screenshots OUTPUT-FOLDER LANGUAGE TEMPLATE...\n";
         return 2;
@@ -131,8 +152,12 @@ int main(int argc, char** argv)
         window.resize(760, 520);
         window.show();
         Settle();
-        if (t == 3)
+        if (t == 3) {
             ok = Save(&window, output + "/main-window.png");
+            ok = PictureDialogOf(window, "ACDateiOeffnen", output + "/open-dialog.png") && ok;
+            ok = PictureDialogOf(window, "ACVorlagenVerzeichnis", output + "/folder-chooser.png") && ok;
+            ok = PictureDialogOf(window, "ACVersion", output + "/about.png") && ok;
+        }
         for (int row = 0; row < window.Dokument().RowCount(); ++row) {
             const TTAFeld* field = window.Dokument().Field(row);
             if (!pictured.insert(field->Type).second)
