@@ -88,7 +88,7 @@ std::string CrLfText(const std::string& text)
 
 bool IsBlankText(const std::string& text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+    return Trimmed(text).empty();
 }
 
 // The extension of the name part, with its dot; empty when there is none.

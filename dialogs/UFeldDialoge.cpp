@@ -4,6 +4,7 @@
 
 #include "config/USprache.h"
 #include "dialogs/FDatum.h"
+#include "dialogs/FEditor.h"
 #include "dialogs/FEingabe.h"
 #include "dialogs/FListbox.h"
 #include "dialogs/FMemo.h"
@@ -78,7 +79,5 @@ bool TQtFeldDialoge::EditDefinition(TTAFeld& field, TScreenPoint position, int w
 {
     if (editor_)
         return editor_->EditDefinition(field, position, width);
-    MsgDlg(TextOrFallback("Basics", "NoDialogMsg", "No dialog is available to edit this field."), TMsgKind::Error,
-           {TMsgButton::OK});
-    return false;
+    return TFMEditor::Execute(field);  // the editor places itself
 }

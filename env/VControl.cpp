@@ -152,6 +152,14 @@ std::string BaseName(const std::string& fileName)
     return name;
 }
 
+std::string Trimmed(const std::string& text)
+{
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    const auto first = std::find_if_not(text.begin(), text.end(), blank);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
 bool StartsWith(const std::string& prefix, const std::string& text)
 {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;

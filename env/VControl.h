@@ -18,6 +18,10 @@ bool StartsWith(const std::string& prefix, const std::string& text);
 // word processor's manual line break.
 std::string LineBreaksToVT(const std::string& text);
 
+// The text without leading and trailing blanks and control characters (every byte up
+// to " ").
+std::string Trimmed(const std::string& text);
+
 // minimum when it exceeds value, else maximum when value exceeds it, else value.
 int EnsureRange(int value, int minimum, int maximum);
 
