@@ -1,7 +1,7 @@
 // tavix-screenshots OUTPUT-FOLDER LANGUAGE TEMPLATE...
 // Starts the main window in the given language (e.g. ENGLISH, Deutsch) on each template in
-// turn and writes PNG pictures of the window, its Open dialog, folder chooser and About
-// box (on the first template) and of the answer dialog of each field type found in them. When the first template's word template goes
+// turn and writes PNG pictures of the window, its Open dialog, folder chooser, About box
+// and field editor (on the first template) and of the answer dialog of each field type found in them. When the first template's word template goes
 // to LibreOffice, its document is made (F5) and the screen pictured with LibreOffice's
 // window on it.
 // Meant to run under a virtual X server (scripts/screenshots.sh) in a throw-away HOME.
@@ -76,6 +76,27 @@ bool PictureDialogOf(TFMHaupt& window, const char* action, const QString& file)
     });
     window.findChild<QAction*>(action)->trigger();
     return saved;
+}
+
+// The field editor on the first date field and the first choice field of the template.
+bool PictureEditors(TFMHaupt& window, const QString& output)
+{
+    bool ok = true;
+    window.findChild<QAction*>("ACVorlageBearbeiten")->setChecked(true);
+    for (int type : {ftDatum, ftAuswahl}) {
+        for (int row = 0; row < window.Dokument().RowCount(); ++row) {
+            if (window.Dokument().Field(row)->Type != type)
+                continue;
+            window.SelectRow(row);
+            window.UpdateActions();
+            const QString name = QString::fromLatin1(FieldTypeName(type)).toLower();
+            ok = PictureDialogOf(window, "ACFeldBearbeiten", output + "/editor-" + name + ".png") && ok;
+            break;
+        }
+    }
+    window.findChild<QAction*>("ACVorlageBearbeiten")->setChecked(false);
+    window.UpdateActions();
+    return ok;
 }
 
 // Answers that make the pictured document look like one in use, by field ID.
@@ -157,6 +178,7 @@ int main(int argc, char** argv)
             ok = PictureDialogOf(window, "ACDateiOeffnen", output + "/open-dialog.png") && ok;
             ok = PictureDialogOf(window, "ACVorlagenVerzeichnis", output + "/folder-chooser.png") && ok;
             ok = PictureDialogOf(window, "ACVersion", output + "/about.png") && ok;
+            ok = PictureEditors(window, output) && ok;
         }
         for (int row = 0; row < window.Dokument().RowCount(); ++row) {
             const TTAFeld* field = window.Dokument().Field(row);

@@ -31,8 +31,10 @@
 #include "config/TestMeldungen.h"
 #include "config/TestOrdner.h"
 #include "config/UKonfig.h"
+#include "core/TestWord.h"
 #include "core/UTAObjs.h"
 #include "core/UWordAdapter.h"
+#include "dialogs/FEditor.h"
 #include "dialogs/FVerzeichnis.h"
 #include "env/UDateien.h"
 
@@ -855,6 +857,79 @@ TEST_F(FHauptTest, MenusHaveMnemonicsAndOnlyF1AndF5AsShortcuts)
         if (action->objectName() != "ACDokument" && action->objectName() != "ACHilfe") {
             EXPECT_TRUE(action->shortcut().isEmpty()) << action->objectName().toStdString();
         }
+}
+
+// The real field editor, driven by the test; answers are typed in by the test.
+class TEditorUndAntwort : public TFeldDialoge {
+public:
+    TEditorUndAntwort() : previous_(SetFeldDialoge(this)) {}
+    ~TEditorUndAntwort() override { SetFeldDialoge(previous_); }
+    bool EditAnswer(TTAFeld& field, TScreenPoint, int) override
+    {
+        field.Answer = Answer;
+        return true;
+    }
+    bool EditDefinition(TTAFeld& field, TScreenPoint, int) override { return TFMEditor::Execute(field); }
+    std::string Answer;
+
+private:
+    TFeldDialoge* previous_;
+};
+
+TEST_F(FHauptTest, ATemplateBuiltFromNothingFillsADocument)
+{
+    TEditorUndAntwort dialogs;
+    auto window = Start({});
+    Konf()->SetDefault(kWordBackendKey, "Embedded");
+    Action(*window, "ACVorlageBearbeiten")->trigger();
+    Action(*window, "ACNeuesFeld")->trigger();
+    ASSERT_TRUE(OnNextModal(
+        [](QWidget* editor) {
+            editor->findChild<QLineEdit*>("EDID")->setText("DeliveryDate");
+            editor->findChild<QWidget*>("RGTyp4")->setProperty("checked", true);
+            static_cast<TFMEditor*>(editor)->UpdateControls();
+            editor->findChild<QPlainTextEdit*>("MEFrage")->setPlainText("When do we deliver?");
+            editor->findChild<QLineEdit*>("EDMinimum")->setText("01.01.2026");
+            ASSERT_EQ(editor->findChild<QLineEdit*>("EDFormat")->text(), "dd.mm.yyyy");
+            // The help text through its own dialog.
+            QTimer::singleShot(50, [] {
+                QWidget* memo = QApplication::activeModalWidget();
+                memo->findChild<QPlainTextEdit*>("ME")->setPlainText("The day the goods arrive.");
+                memo->findChild<QPushButton*>("BTOk")->click();
+            });
+            editor->findChild<QPushButton*>("BTHilfeText")->click();
+            editor->findChild<QPushButton*>("BTOk")->click();
+        },
+        [&] { Action(*window, "ACFeldBearbeiten")->trigger(); }));
+    EXPECT_EQ(Questions(*window), (std::vector<std::string>{"When do we deliver?"}));
+    window->Dokument().SetWordTemplate(ExampleFolder() + "Invoice");
+    saveDialog_.Answer = ordner_ / "Delivery.TXL";
+    Action(*window, "ACVorlageSpeichern")->trigger();
+    ASSERT_TRUE(std::filesystem::exists(saveDialog_.Answer));
+    ASSERT_FALSE(window->Dokument().Changed());
+
+    // Reopened as a user would fill it: the answer, then F5.
+    Action(*window, "ACVorlageBearbeiten")->trigger();
+    window->OpenFile(saveDialog_.Answer);
+    const TTAFeld* field = window->Dokument().Field(0);
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->Type, ftDatum);
+    EXPECT_EQ(field->Format, "dd.mm.yyyy");
+    EXPECT_EQ(field->Help, "The day the goods arrive.");
+    EXPECT_EQ(TTAFeld::LimitText(field->Format, field->Type, field->Minimum), "01.01.2026");
+    window->SelectRow(0);
+    dialogs.Answer = "24.12.2026";
+    window->EditSelected();
+    std::vector<std::string> opened;
+    window->SetWordOpener([&](const std::string& path) {
+        opened.push_back(path);
+        return std::string();
+    });
+    Action(*window, "ACDokument")->trigger();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(DocxBookmarkText(PartOf(ReadBytes(opened[0]), "word/document.xml"), "DeliveryDate"), "24.12.2026");
+    for (const auto& meldung : meldungen_.Meldungen)
+        ADD_FAILURE() << meldung.Text;
 }
 
 }  // namespace

@@ -215,9 +215,13 @@ public:
 TEST_F(FeldDialogeTest, EditDefinitionGoesToTheEditor)
 {
     TTAFeld field;
-    EXPECT_FALSE(field.EditDefinition({0, 0}, 100));
-    ASSERT_EQ(meldungen.Meldungen.size(), 1u);
-    EXPECT_EQ(meldungen.Meldungen[0].Kind, TMsgKind::Error);
+    std::string shown;
+    TModalAction cancel([&](QWidget* editor) {
+        shown = editor->metaObject()->className();
+        qobject_cast<QDialog*>(editor)->reject();
+    });
+    EXPECT_FALSE(field.EditDefinition({0, 0}, 100)) << "cancelled";
+    EXPECT_EQ(shown, "TFMEditor") << "the program's field editor";
 
     TFakeEditor editor;
     TQtFeldDialoge withEditor(&editor);
