@@ -38,6 +38,7 @@
 #include "dialogs/FListbox.h"
 #include "dialogs/FVerzeichnis.h"
 #include "dialogs/FVersion.h"
+#include "dialogs/UProgrammHilfe.h"
 #include "dialogs/UQtText.h"
 #include "env/UDateien.h"
 
@@ -366,6 +367,9 @@ void TFMHaupt::BuildActions()
             [this] { ChooseFolderSetting("VerzeichnisVorlagen"); });
     connect(acDokVerzeichnis_, &QAction::triggered, this, [this] { ChooseFolderSetting("VerzeichnisDokumente"); });
     connect(acVersion_, &QAction::triggered, this, [] { ShowAbout(); });
+    connect(acErsteSchritte_, &QAction::triggered, this, [] { ShowHelpTopic("ersteschritte.htm"); });
+    connect(acInhaltsverzeichnis_, &QAction::triggered, this, [] { ShowHelpTopic("uebersicht.htm"); });
+    connect(acHilfe_, &QAction::triggered, this, [] { ShowHelpTopic("ausfuellen.htm"); });
     // After every command the enabling rules are evaluated again.
     for (QAction* action : actions_)
         connect(action, &QAction::triggered, this, [this] { UpdateActions(); });

@@ -151,6 +151,10 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"FMVerzeichnis", "NoSubdir"},
     {"FMVerzeichnis", "BTNeu"},
     {"FMHilfe", "Caption"},
+    {"FMHilfeFenster", "Caption"},
+    {"FMHilfeFenster", "Back"},
+    {"FMHilfeFenster", "Forward"},
+    {"FMHilfeFenster", "Contents"},
     {"FMVersion", "LAVersion"},
 });
 

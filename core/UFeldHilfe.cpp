@@ -14,23 +14,6 @@
 
 namespace {
 
-// Extensions the desktop would run, install or follow rather than show, in lower case.
-constexpr auto kRunnableExtensions = std::to_array<std::string_view>({
-    ".desktop", ".directory", ".sh", ".bash", ".zsh", ".ksh", ".csh", ".tcsh", ".fish",
-    ".py", ".pyw", ".pl", ".rb", ".php", ".lua", ".tcl", ".js", ".mjs", ".jar", ".jnlp",
-    ".exe", ".com", ".bat", ".cmd", ".msi", ".scr", ".pif", ".vbs", ".vbe", ".wsf",
-    ".wsh", ".hta", ".ps1", ".lnk", ".url", ".reg", ".cpl", ".appimage", ".run", ".bin",
-    ".deb", ".rpm", ".flatpakref", ".snap", ".command", ".app",
-});
-
-std::string LowerExtension(const std::filesystem::path& path)
-{
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
-}
-
 bool HasExecutePermission(const std::string& path)
 {
     struct stat info {};
@@ -39,50 +22,54 @@ bool HasExecutePermission(const std::string& path)
     return (info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
 }
 
+// Programs, scripts and launchers by their first bytes: "#!", ELF, a Windows program
+// ("MZ", which a desktop may hand to an emulator) or a desktop entry.
 bool StartsLikeProgram(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return true;
-    char start[4] = {};
+    char start[64] = {};
     in.read(start, sizeof start);
-    const std::string_view head(start, static_cast<std::size_t>(in.gcount()));
-    return head.starts_with("#!") || head == std::string_view("\x7F" "ELF", 4);
-}
-
-bool HasRunnableExtension(const std::filesystem::path& path)
-{
-    const std::string extension = LowerExtension(path);
-    return std::find(kRunnableExtensions.begin(), kRunnableExtensions.end(), extension) != kRunnableExtensions.end();
+    std::string_view head(start, static_cast<std::size_t>(in.gcount()));
+    if (head.starts_with("#!") || head.starts_with("\x7F" "ELF") || head.starts_with("MZ"))
+        return true;
+    while (!head.empty() && (head.front() == ' ' || head.front() == '\t' || head.front() == '\r' ||
+                             head.front() == '\n' || head.starts_with("\xEF\xBB\xBF")))
+        head.remove_prefix(head.starts_with("\xEF\xBB\xBF") ? 3 : 1);
+    return head.starts_with("[Desktop Entry]") || head.starts_with("[KDE Desktop Entry]");
 }
 
 }  // namespace
 
 bool IsRunnableFile(const std::string& path)
 {
-    // A desktop may judge a link by its target's name, so both names count.
+    // A link counts by what it points to.
     std::error_code error;
     const std::filesystem::path target = std::filesystem::canonical(path, error);
-    if (error || HasRunnableExtension(path) || HasRunnableExtension(target))
+    if (error)
         return true;
-    return HasExecutePermission(path) || StartsLikeProgram(path);
+    return HasExecutePermission(target.string()) || StartsLikeProgram(target.string());
 }
 
 std::string FieldHelpFile(const std::string& entry, const std::string& folder)
 {
     if (entry.empty())
         return {};
-    std::string name = Windows1252ToUtf8(entry);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        std::filesystem::path path(name);
-        if (path.is_relative() && !folder.empty())
-            path = std::filesystem::path(Windows1252ToUtf8(folder)) / path;
-        std::error_code error;
-        if (std::filesystem::is_regular_file(path, error))
-            return path.string();
-        if (name.find('\\') == std::string::npos)
-            break;
-        std::replace(name.begin(), name.end(), '\\', '/');
+    // The folder is file-system bytes already. The entry is the template's text: a name
+    // typed there is single-byte text, one chosen in a file dialog file-system bytes.
+    for (std::string name : {Windows1252ToUtf8(entry), entry}) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            std::filesystem::path path(name);
+            if (path.is_relative() && !folder.empty())
+                path = std::filesystem::path(folder) / path;
+            std::error_code error;
+            if (std::filesystem::is_regular_file(path, error))
+                return path.string();
+            if (name.find('\\') == std::string::npos)
+                break;
+            std::replace(name.begin(), name.end(), '\\', '/');
+        }
     }
     return {};
 }

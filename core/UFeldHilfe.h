@@ -24,7 +24,8 @@ std::string FieldHelpFile(const std::string& entry, const std::string& folder);
 // The kind of the entry (single-byte text; the file system is asked in UTF-8).
 TFeldHilfeArt ClassifyFieldHelp(const std::string& entry, const std::string& folder = {});
 
-// Whether the existing file at path (UTF-8) would run when opened: any execute
-// permission, a "#!" or ELF start, or an extension of programs, scripts, installers
-// and launchers.
+// Whether the existing file at path (UTF-8) would run when opened, judged by what a
+// link points to: any execute permission, or a start of a script ("#!"), a program
+// (ELF, a Windows "MZ") or a desktop launcher ("[Desktop Entry]"). Whether a file is a
+// document at all is the caller's to decide by its content type.
 bool IsRunnableFile(const std::string& path);

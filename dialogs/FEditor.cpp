@@ -370,7 +370,6 @@ void TFMEditor::BTHilfeDateiClick()
     request.InitialDir = folder;
     request.FileName = working_->Help.substr(working_->Help.find_last_of('/') + 1);
     auto dialog = MakeFileDialog(this, request, "ODHilfe");
-    dialog->setOption(QFileDialog::ReadOnly, false);
     std::string chosen;
     if (ExecFileDialog(*dialog, chosen))
         working_->Help = chosen;

@@ -2,12 +2,16 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QMimeDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "config/USprache.h"
 #include "core/UFeldHilfe.h"
@@ -62,10 +66,56 @@ TFMHilfe::TFMHilfe(const std::string& text, QWidget* parent)
     resize(480, 320);
 }
 
+namespace {
+
+// Content types of documents that open in a viewer or an editor. Scripts and launchers
+// are text to the MIME database too (their types inherit text/plain), so plain text
+// counts only as itself.
+bool IsDocumentType(const QMimeType& type)
+{
+    static const QStringList exact = {
+        "text/plain", "text/html", "application/xhtml+xml", "text/csv", "text/markdown", "text/rtf",
+        "application/rtf", "application/pdf", "application/msword", "application/vnd.ms-excel",
+        "application/vnd.ms-powerpoint", "application/vnd.ms-word.document.macroenabled.12"};
+    static const QStringList prefixes = {"image/", "application/vnd.oasis.opendocument.",
+                                         "application/vnd.openxmlformats-officedocument."};
+    const QString name = type.name();
+    return exact.contains(name) || std::any_of(prefixes.begin(), prefixes.end(),
+                                               [&](const QString& prefix) { return name.startsWith(prefix); });
+}
+
+}  // namespace
+
+bool IsViewableDocument(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString target = info.canonicalFilePath();  // a link counts by what it points to
+    if (target.isEmpty() || !QFileInfo(target).isFile() || IsRunnableFile(QFile::encodeName(target).toStdString()))
+        return false;
+    const QMimeDatabase database;
+    // The name and the content must both say "document": a launcher named ".txt" or
+    // a program named ".pdf" is caught by its content.
+    const QMimeType byName = database.mimeTypeForFile(target, QMimeDatabase::MatchExtension);
+    const QMimeType byContent = database.mimeTypeForFile(target, QMimeDatabase::MatchContent);
+    const bool nameSaysDocument = byName.isDefault() || IsDocumentType(byName);
+    const bool contentSaysDocument = IsDocumentType(byContent) || byContent.name() == "application/zip" ||
+                                     byContent.name() == "application/x-ole-storage" ||
+                                     byContent.name() == "application/octet-stream";
+    return nameSaysDocument && contentSaysDocument && IsDocumentType(database.mimeTypeForFile(target));
+}
+
+QWidget* ProgramMainWindow()
+{
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == QLatin1String("FMHaupt"))
+            return top;
+    return QApplication::activeWindow();
+}
+
 void ShowHelpText(const std::string& text)
 {
-    // Parented to the active window, so Qt centres it there and keeps it on top.
-    TFMHilfe dialog(text, QApplication::activeWindow());
+    // Parented to the main window, so Qt centres it there (not on the answer dialog).
+    TFMHilfe dialog(text, ProgramMainWindow());
     dialog.exec();
 }
 
@@ -75,7 +125,11 @@ bool OpenFieldHelp(const std::string& entry)
     case TFeldHilfeArt::Keine:
         return false;
     case TFeldHilfeArt::Dokument: {
-        const QString path = QString::fromStdString(FieldHelpFile(entry, HelpFolder()));
+        const QString path = QFile::decodeName(FieldHelpFile(entry, HelpFolder()).c_str());
+        if (!IsViewableDocument(path)) {
+            ShowHelpText(entry);  // as if it named no file
+            return true;
+        }
         if (OpenWithDesktop(path))
             return true;
         MsgDlg(FormatMsg(TextOrFallback("Basics", "CannotOpen", "The file \"%s\" could not be opened."), {entry}),

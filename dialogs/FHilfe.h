@@ -23,14 +23,22 @@ private:
     QPushButton* cancel_;
 };
 
-// Shows text in the help text dialog, modally, centred on the active window.
+// Shows text in the help text dialog, modally, centred on the main window.
 void ShowHelpText(const std::string& text);
+
+// The program's main window ("FMHaupt"), or the active window when there is none.
+QWidget* ProgramMainWindow();
 
 // Shows a field's help: an entry naming an existing document opens it with the
 // desktop's associated program; any other entry, and one naming a file that would run,
 // is shown as text. False when there was nothing to show or the desktop could not
 // open the document (which is reported).
 bool OpenFieldHelp(const std::string& entry);
+
+// Whether the file is a document that opens in a viewer or an editor (text, PDF,
+// pictures, office and OpenDocument files, web pages), judged by its content type and
+// by what a link points to; launchers, installers, scripts and programs are not.
+bool IsViewableDocument(const QString& path);
 
 // The folder that relative help file names count from: the program sets it to the
 // folder of the template it opens, since templates name help files lying beside them.

@@ -63,12 +63,24 @@ TEST_F(FeldHilfeTest, FilesThatWouldRunAreNeverOpened)
     const std::string marked = File("manual.pdf", "%PDF-1.4\n");
     fs::permissions(marked, fs::perms::others_exec, fs::perm_options::add);
     EXPECT_EQ(ClassifyFieldHelp(marked), TFeldHilfeArt::Programm);
-    // By extension, in any letter case.
-    for (const char* name : {"open.desktop", "Setup.EXE", "run.sh", "tool.py", "app.AppImage", "x.jar", "go.bat"})
-        EXPECT_EQ(ClassifyFieldHelp(File(name, "harmless looking text")), TFeldHilfeArt::Programm) << name;
+    // Windows programs and desktop launchers by their start (names are the dialogs'
+    // content-type check).
+    EXPECT_EQ(ClassifyFieldHelp(File("setup.pdf", "MZ\x90\0")), TFeldHilfeArt::Programm);
+    EXPECT_EQ(ClassifyFieldHelp(File("launch", "\n[Desktop Entry]\nExec=rm -rf ~\n")), TFeldHilfeArt::Programm);
     // A link counts by its target.
-    fs::create_symlink(dir / "run.sh", dir / "link.pdf");
+    File("run.txt", "#!/bin/sh\n");
+    fs::create_symlink(dir / "run.txt", dir / "link.pdf");
     EXPECT_EQ(ClassifyFieldHelp(dir / "link.pdf"), TFeldHilfeArt::Programm);
+}
+
+TEST_F(FeldHilfeTest, AHelpFileBesideATemplateInANonAsciiFolderIsFound)
+{
+    // The folder comes from the file system (UTF-8), the entry from the template.
+    const std::string folder = dir / "Vorlagen f\xC3\xBCr J\xC3\xBCrgen/";
+    const std::string path = File("Vorlagen f\xC3\xBCr J\xC3\xBCrgen/\xC3\x9C" "bersicht.txt", "Hilfe\n");
+    EXPECT_EQ(FieldHelpFile("\xDC" "bersicht.txt", folder), path) << "single-byte entry";
+    EXPECT_EQ(FieldHelpFile(path, ""), path) << "a name chosen in the file dialog";
+    EXPECT_EQ(ClassifyFieldHelp("\xDC" "bersicht.txt", folder), TFeldHilfeArt::Dokument);
 }
 
 }  // namespace

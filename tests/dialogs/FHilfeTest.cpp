@@ -146,4 +146,56 @@ TEST_F(HilfeTest, HelpButtonAndF1OfAnAnswerDialogShowTheFieldsHelp)
     EXPECT_FALSE(none.Ran());
 }
 
+TEST_F(HilfeTest, OnlyDocumentsGoToTheDesktop)
+{
+    const std::string docx = std::string("PK\x03\x04", 4) + std::string(26, '\0') + "[Content_Types].xml";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool document;
+    };
+    const Case cases[] = {
+        {"manual.pdf", "%PDF-1.4\n", true},
+        {"notes.txt", "Please enter the customer's number.\n", true},
+        {"notes", "Plain words without an extension.\n", true},
+        {"page.html", "<!DOCTYPE html><html><body>Help</body></html>", true},
+        {"picture.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(16, '\0'), true},
+        {"letter.odt", std::string("PK\x03\x04", 4) + std::string(26, '\0') + "mimetypeapplication/vnd.oasis.opendocument.text", true},
+        {"offer.docx", docx, true},
+        {"open.desktop", "[Desktop Entry]\nType=Application\nExec=xterm\n", false},
+        {"old.kdelnk", "# KDE Config File\n[KDE Desktop Entry]\nExec=xterm\n", false},
+        {"launcher", "[Desktop Entry]\nType=Application\nExec=xterm\n", false},
+        {"help.txt", "[Desktop Entry]\nExec=xterm\n", false},
+        {"app.flatpak", "flatpak", false},
+        {"tool.udeb", "!<arch>\ndebian-binary   ", false},
+        {"run.sh", "echo hello\n", false},
+        {"tool.py", "print('hello')\n", false},
+        {"cached.pyc", std::string("\x55\x0d\x0d\x0a", 4) + std::string(12, '\0'), false},
+        {"setup.exe", "MZ\x90\0\x03", false},
+        {"readme.pdf", "MZ\x90\0\x03", false},
+        {"Setup.EXE", "harmless looking text", false},
+        {"empty", "", false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir / c.name;
+        WriteBytes(path, c.bytes);
+        std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::replace);
+        EXPECT_EQ(IsViewableDocument(QString::fromStdString(path)), c.document) << c.name;
+    }
+    // A link counts by what it points to.
+    std::filesystem::create_symlink(dir / "run.sh", dir / "link.pdf");
+    EXPECT_FALSE(IsViewableDocument(QString::fromStdString(dir / "link.pdf")));
+    std::filesystem::create_symlink(dir / "manual.pdf", dir / "link.txt");
+    EXPECT_TRUE(IsViewableDocument(QString::fromStdString(dir / "link.txt")));
+
+    // What is no document is shown as text, as if it named no file.
+    QString shown;
+    bool dialogShown = false;
+    EXPECT_TRUE(Open(dir / "open.desktop", &shown, &dialogShown));
+    EXPECT_TRUE(dialogShown);
+    EXPECT_EQ(shown.toStdString(), dir / "open.desktop");
+    EXPECT_TRUE(oeffner.Opened.isEmpty());
+}
+
 }  // namespace
