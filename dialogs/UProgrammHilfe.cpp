@@ -78,8 +78,13 @@ int HHDisplayTopic(const std::string& helpFile, const std::string& topic, const 
 
 void ShowHelpTopic(const std::string& topic)
 {
+    ShowHelpTopic(topic, InstallDataFolder(), Konf() ? Konf()->GetLanguage() : "");
+}
+
+void ShowHelpTopic(const std::string& topic, const std::string& folder, const std::string& language)
+{
     std::string fallback;
-    const std::string file = ProgramHelpFile(InstallDataFolder(), Konf() ? Konf()->GetLanguage() : "", fallback);
+    const std::string file = ProgramHelpFile(folder, language, fallback);
     if (file.empty()) {
         MsgDlg(FormatMsg(GetText("Basics", "FileNotFound"), {fallback}), TMsgKind::Error, {TMsgButton::OK});
         return;

@@ -33,3 +33,5 @@ int HHDisplayTopic(const std::string& helpFile, const std::string& topic, const 
 
 // Shows a topic ("editor.htm") of the program help; failures are reported to the user.
 void ShowHelpTopic(const std::string& topic);
+// The same with the help files of folder in the given language.
+void ShowHelpTopic(const std::string& topic, const std::string& folder, const std::string& language);

@@ -1,7 +1,7 @@
 // tavix-screenshots OUTPUT-FOLDER LANGUAGE TEMPLATE...
 // Starts the main window in the given language (e.g. ENGLISH, Deutsch) on each template in
 // turn and writes PNG pictures of the window, its Open dialog, folder chooser, About box
-// and field editor (on the first template) and of the answer dialog of each field type found in them. When the first template's word template goes
+// field editor and help window (on the first template) and of the answer dialog of each field type found in them. When the first template's word template goes
 // to LibreOffice, its document is made (F5) and the screen pictured with LibreOffice's
 // window on it.
 // Meant to run under a virtual X server (scripts/screenshots.sh) in a throw-away HOME.
@@ -28,6 +28,7 @@
 #include "core/UWordErzeugung.h"
 #include "datetime/ULocale.h"
 #include "dialogs/FInfo.h"
+#include "dialogs/FHilfeFenster.h"
 #include "dialogs/FVersion.h"
 #include "dialogs/UFeldDialoge.h"
 
@@ -75,6 +76,26 @@ bool PictureDialogOf(TFMHaupt& window, const char* action, const QString& file)
             dialog->reject();
     });
     window.findChild<QAction*>(action)->trigger();
+    return saved;
+}
+
+// The help window on the first-steps page, once it has drawn its pictures.
+bool PictureHelpWindow(TFMHaupt& window, const QString& file)
+{
+    window.findChild<QAction*>("ACErsteSchritte")->trigger();
+    TFMHilfeFenster* help = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* candidate = qobject_cast<TFMHilfeFenster*>(top); candidate && candidate->isVisible())
+            help = candidate;
+    if (!help)
+        return false;
+    help->resize(980, 700);
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 1000)
+        QApplication::processEvents();
+    const bool saved = Save(help, file);
+    help->close();
     return saved;
 }
 
@@ -179,6 +200,7 @@ int main(int argc, char** argv)
             ok = PictureDialogOf(window, "ACVorlagenVerzeichnis", output + "/folder-chooser.png") && ok;
             ok = PictureDialogOf(window, "ACVersion", output + "/about.png") && ok;
             ok = PictureEditors(window, output) && ok;
+            ok = PictureHelpWindow(window, output + "/help-window.png") && ok;
         }
         for (int row = 0; row < window.Dokument().RowCount(); ++row) {
             const TTAFeld* field = window.Dokument().Field(row);

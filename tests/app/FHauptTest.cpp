@@ -36,6 +36,7 @@
 #include "core/UWordAdapter.h"
 #include "dialogs/FEditor.h"
 #include "dialogs/FVerzeichnis.h"
+#include "dialogs/UProgrammHilfe.h"
 #include "env/UDateien.h"
 
 namespace {
@@ -928,6 +929,38 @@ TEST_F(FHauptTest, ATemplateBuiltFromNothingFillsADocument)
     Action(*window, "ACDokument")->trigger();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(DocxBookmarkText(PartOf(ReadBytes(opened[0]), "word/document.xml"), "DeliveryDate"), "24.12.2026");
+    for (const auto& meldung : meldungen_.Meldungen)
+        ADD_FAILURE() << meldung.Text;
+}
+
+// Records the help addresses the window asks for.
+class THilfeRecorder : public THilfeAnzeige {
+public:
+    THilfeRecorder() : previous_(SetHilfeAnzeige(this)) {}
+    ~THilfeRecorder() override { SetHilfeAnzeige(previous_); }
+    bool Show(const std::string& address) override
+    {
+        Addresses.push_back(address);
+        return true;
+    }
+    std::vector<std::string> Addresses;
+
+private:
+    THilfeAnzeige* previous_;
+};
+
+TEST_F(FHauptTest, HelpCommandsOpenTheirTopicsInTheInterfaceLanguage)
+{
+    THilfeRecorder recorder;
+    auto window = Start({});
+    for (const char* action : {"ACErsteSchritte", "ACInhaltsverzeichnis", "ACHilfe"})
+        Action(*window, action)->trigger();
+    Konf()->SetLanguage("Deutsch");
+    Action(*window, "ACHilfe")->trigger();
+    const std::string english = InstallDataFolder() + "ENGLISH.qch::/";
+    const std::string german = InstallDataFolder() + "Deutsch.qch::/";
+    EXPECT_EQ(recorder.Addresses, (std::vector<std::string>{english + "ersteschritte.htm", english + "uebersicht.htm",
+                                                            english + "ausfuellen.htm", german + "ausfuellen.htm"}));
     for (const auto& meldung : meldungen_.Meldungen)
         ADD_FAILURE() << meldung.Text;
 }
