@@ -802,6 +802,9 @@ void TFMHaupt::ChangeWordTemplate()
 
 void TFMHaupt::NewTemplate()
 {
+    // The new template replaces the list: unsaved answers or fields are asked about first.
+    if (!ConfirmDiscard())
+        return;
     std::string folder;
     std::vector<std::string> names;
     {

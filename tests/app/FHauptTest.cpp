@@ -549,6 +549,13 @@ TEST_F(FHauptTest, NewTemplateMakesOneFieldPerBookmark)
     EXPECT_EQ(List(*window)->topLevelItemCount(), 0) << "cancelled: nothing changes";
     EXPECT_FALSE(window->TemplateEditing());
 
+    // Unsaved changes are asked about before the list is replaced.
+    window->InsertField();
+    meldungen_.Antworten = {mrCancel};
+    EXPECT_FALSE(choose("Invoice")) << "cancelled at the question";
+    EXPECT_EQ(List(*window)->topLevelItemCount(), 1);
+    meldungen_.Antworten = {mrNo};
+
     ASSERT_TRUE(choose("Invoice"));
     EXPECT_TRUE(window->TemplateEditing());
     EXPECT_TRUE(window->Dokument().Changed());

@@ -198,4 +198,20 @@ TEST_F(HilfeTest, OnlyDocumentsGoToTheDesktop)
     EXPECT_TRUE(oeffner.Opened.isEmpty());
 }
 
+TEST_F(HilfeTest, TheHelpTextIsCentredOnTheMainWindow)
+{
+    QWidget main;
+    main.setObjectName("FMHaupt");
+    main.show();
+    QDialog answerDialog(&main);
+    answerDialog.show();
+    QWidget* parent = nullptr;
+    TModalAction action([&](QWidget* modal) {
+        parent = modal->parentWidget();
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    ShowHelpText("Some help");
+    EXPECT_EQ(parent, &main) << "not the answer dialog";
+}
+
 }  // namespace
