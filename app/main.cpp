@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("Tavix");
     QApplication::setApplicationDisplayName("Tavix");
     QApplication::setWindowIcon(ProgramIcon());
+    QGuiApplication::setDesktopFileName("org.tavix.Tavix");  // the launcher and icon of the desktop
     InitLocaleSettings();
 
     TQtMeldungen messages;
