@@ -12,6 +12,7 @@ PACKAGES=(
   qt6-base-dev qt6-translations-l10n qt6-tools-dev qt6-documentation-tools libpugixml-dev libzip-dev
   libreoffice-writer libreoffice-dev xdg-utils
   xvfb x11-utils
+  desktop-file-utils appstream shared-mime-info librsvg2-bin dpkg-dev libfile-mimeinfo-perl file man-db
 )
 
 install_missing() {
