@@ -2,7 +2,8 @@
 # Quick start for a fresh Debian 12 machine: installs what is missing, builds, and then
 #   run  [FILE]  starts the program (FILE: a template or document data to open); without a
 #                display it makes the document of an example template (or FILE) instead
-#   test         runs every test, also the Qt-free ones under the sanitizers
+#   test         runs every test, also the Qt-free ones under the sanitizers, and installs
+#                the Debian package into a throw-away Debian 12 root
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,7 @@ PACKAGES=(
   libreoffice-writer libreoffice-dev xdg-utils
   xvfb x11-utils
   desktop-file-utils appstream shared-mime-info librsvg2-bin dpkg-dev libfile-mimeinfo-perl file man-db
+  mmdebstrap
 )
 
 install_missing() {
@@ -42,6 +44,12 @@ run_tests() {
   build build-sanitize -DTAVIX_SANITIZE=ON -DTAVIX_BUILD_GUI=OFF -DTAVIX_BUILD_BENCH=OFF
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-sanitize --output-on-failure -j"$(nproc)"
+  # The Debian package installed with apt-get into a throw-away Debian 12 root (needs root).
+  if [ "$(id -u)" -eq 0 ]; then
+    bash scripts/test-package.sh build
+  else
+    echo "Skipping the package installation test: it needs root." >&2
+  fi
 }
 
 run_program() {
