@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-translations-l10n qt6-tools-dev qt6-documentation-tools libpugixml-dev libzip-dev
+  qt6-base-dev qt6-translations-l10n qt6-tools-dev qt6-documentation-tools libqt6sql6-sqlite libpugixml-dev libzip-dev
   libreoffice-writer libreoffice-dev xdg-utils
   xvfb x11-utils
   desktop-file-utils appstream shared-mime-info librsvg2-bin dpkg-dev libfile-mimeinfo-perl file man-db
