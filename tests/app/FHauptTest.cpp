@@ -36,7 +36,7 @@
 #include "core/UWordAdapter.h"
 #include "dialogs/FEditor.h"
 #include "dialogs/FVerzeichnis.h"
-#include "dialogs/UProgrammHilfe.h"
+#include "dialogs/TestHilfe.h"
 #include "env/UDateien.h"
 
 namespace {
@@ -940,25 +940,9 @@ TEST_F(FHauptTest, ATemplateBuiltFromNothingFillsADocument)
         ADD_FAILURE() << meldung.Text;
 }
 
-// Records the help addresses the window asks for.
-class THilfeRecorder : public THilfeAnzeige {
-public:
-    THilfeRecorder() : previous_(SetHilfeAnzeige(this)) {}
-    ~THilfeRecorder() override { SetHilfeAnzeige(previous_); }
-    bool Show(const std::string& address) override
-    {
-        Addresses.push_back(address);
-        return true;
-    }
-    std::vector<std::string> Addresses;
-
-private:
-    THilfeAnzeige* previous_;
-};
-
 TEST_F(FHauptTest, HelpCommandsOpenTheirTopicsInTheInterfaceLanguage)
 {
-    THilfeRecorder recorder;
+    TTestHilfeAnzeige recorder;
     auto window = Start({});
     for (const char* action : {"ACErsteSchritte", "ACInhaltsverzeichnis", "ACHilfe"})
         Action(*window, action)->trigger();

@@ -10,6 +10,7 @@
 #include "DialogTest.h"
 #include "config/TestOrdner.h"
 #include "dialogs/FHilfeFenster.h"
+#include "dialogs/TestHilfe.h"
 #include "env/UDateien.h"
 
 namespace {
@@ -23,23 +24,6 @@ std::string HelpFile(const char* language)
 {
     return InstallDataFolder() + language + ".qch";
 }
-
-// Records what would be shown instead of opening the window.
-class TTestAnzeige : public THilfeAnzeige {
-public:
-    TTestAnzeige() : previous_(SetHilfeAnzeige(this)) {}
-    ~TTestAnzeige() override { SetHilfeAnzeige(previous_); }
-    bool Show(const std::string& address) override
-    {
-        Addresses.push_back(address);
-        return Available;
-    }
-    std::vector<std::string> Addresses;
-    bool Available = true;
-
-private:
-    THilfeAnzeige* previous_;
-};
 
 class ProgrammHilfeTest : public DialogTest {
 protected:
@@ -84,7 +68,7 @@ TEST_F(ProgrammHilfeTest, TheLanguagesFileOrTheGermanOne)
 
 TEST_F(ProgrammHilfeTest, ShowHelpTopicReportsWhatIsMissing)
 {
-    TTestAnzeige anzeige;
+    TTestHilfeAnzeige anzeige;
     TTestOrdner empty;
     ShowHelpTopic("editor.htm", empty.Path(), "ENGLISH");
     ASSERT_EQ(meldungen.Meldungen.size(), 1u);
