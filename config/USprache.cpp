@@ -199,7 +199,12 @@ TSprache::~TSprache() = default;
 
 void TSprache::Load(const std::string& fileName)
 {
-    const std::string path = folder_ + fileName;
+    std::string path = folder_ + fileName;
+    if (!IsFile(path)) {
+        // The language was chosen from a listing that ignores letter case ("francais.spr").
+        for (const std::string& listed : ListFiles(folder_, fileName, true, true))
+            path = listed;
+    }
     if (!IsFile(path)) {
         // The earlier language stays in use.
         StockMessage("Not found :\r\n\"" + path + "\"", TStockIcon::Information);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/UTAObjs.h"
+#include "env/UDateien.h"
 
 class TXBaum;
 class TXElement;
@@ -25,7 +26,7 @@ class TXElement;
 enum class TSaveResult { Saved, Cancelled, Failed };
 
 // Files larger than this are not templates; they are refused before being read.
-inline constexpr std::uint64_t kMaxTemplateBytes = 256ull * 1024 * 1024;
+inline constexpr std::uint64_t kMaxTemplateBytes = kMaxTextFileBytes;
 
 // The name an unnamed document is first saved under (the dialog proposes it).
 inline constexpr const char* kUnnamedFile = "NEU";

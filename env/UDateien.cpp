@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -303,7 +305,7 @@ std::vector<std::string> ListFiles(const std::string& folder, const std::string&
     const std::string prefix = WithSlash(folder);
     std::vector<std::string> names;
     for (const auto& entry : ListDir(prefix)) {
-        if (entry->Kind != TDateiInfo::kFile || ::fnmatch(mask.c_str(), entry->Name.c_str(), 0) != 0)
+        if (entry->Kind != TDateiInfo::kFile || ::fnmatch(mask.c_str(), entry->Name.c_str(), FNM_CASEFOLD) != 0)
             continue;
         std::string name = entry->Name;
         if (!withExtension) {
@@ -357,13 +359,19 @@ void PrepareFolders(const std::string& localAppData, const std::string& commonAp
 bool ReadTextLines(const std::string& path, std::string& text)
 {
     text.clear();
-    TFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opened without waiting: a pipe or device of this name would otherwise block the
+    // start for ever before its kind could be checked.
+    TFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
-    if (!in.Valid() || ::fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!in.Valid() || ::fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uint64_t>(info.st_size) > kMaxTextFileBytes)
         return false;
+    ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
     std::string bytes;
     char buffer[64 * 1024];
     for (;;) {
+        if (bytes.size() > kMaxTextFileBytes)
+            return false;  // grew while being read
         const ssize_t got = ::read(in.Get(), buffer, sizeof buffer);
         if (got < 0) {
             if (errno == EINTR)
@@ -399,6 +407,56 @@ std::string ToCrLfLines(const std::string& text)
     return out;
 }
 
+namespace {
+
+// What a save writes before it replaces the file: hidden, named after the file and
+// saying what it is, with the writing process, so that one left by a killed save can
+// be told from one being written.
+constexpr const char* kTemporaryMark = ".tavix-unsaved-";
+
+std::string TemporaryName(const std::string& name, pid_t pid, unsigned number)
+{
+    return "." + name + kTemporaryMark + std::to_string(pid) + "-" + std::to_string(number);
+}
+
+// The writing process of a temporary file of ours; 0 when the name is none.
+pid_t TemporaryOwner(const std::string& name)
+{
+    if (name.empty() || name.front() != '.')
+        return 0;
+    const std::size_t mark = name.rfind(kTemporaryMark);
+    if (mark == std::string::npos)
+        return 0;
+    const char* digits = name.c_str() + mark + std::strlen(kTemporaryMark);
+    char* end = nullptr;
+    const long pid = std::strtol(digits, &end, 10);
+    return end != digits && *end == '-' && pid > 0 ? static_cast<pid_t>(pid) : 0;
+}
+
+// Removes the temporary files that saves of processes no longer running left behind.
+void RemoveDeadTemporaries(const std::string& folder)
+{
+    for (const auto& entry : ListDir(folder.empty() ? "./" : folder)) {
+        const pid_t owner = TemporaryOwner(entry->Name);
+        if (entry->Kind == TDateiInfo::kFile && owner != 0 && ::kill(owner, 0) != 0 && errno == ESRCH)
+            ::unlink((folder + entry->Name).c_str());
+    }
+}
+
+// Whether the file's mode lets the user write it: the owner's, the group's or the
+// others' write permission, whichever applies (the administrator's override aside, so
+// a file protected on purpose stays protected).
+bool IsWriteProtected(const struct stat& info)
+{
+    if (info.st_uid == ::geteuid())
+        return (info.st_mode & S_IWUSR) == 0;
+    if (info.st_gid == ::getegid())
+        return (info.st_mode & S_IWGRP) == 0;
+    return (info.st_mode & S_IWOTH) == 0;
+}
+
+}  // namespace
+
 std::string WriteFileAtomic(const std::string& path, const std::string& bytes)
 {
     // Writing through a link keeps the link and replaces the file it points to.
@@ -413,11 +471,20 @@ std::string WriteFileAtomic(const std::string& path, const std::string& bytes)
     std::string name;
     SplitPath(target, folder, name);
 
+    // Renaming over a file needs only the folder's permission: a file the user could not
+    // change in place is not replaced either.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && IsWriteProtected(existing)) {
+        errno = EACCES;
+        return SystemError(target);
+    }
+    RemoveDeadTemporaries(folder);
+
     static std::atomic<unsigned> counter{0};
     std::string temp;
     TFd out(-1);
     for (int attempt = 0; attempt < 100 && !out.Valid(); ++attempt) {
-        temp = folder + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        temp = folder + TemporaryName(name, ::getpid(), counter++);
         out.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!out.Valid() && errno != EEXIST)
             break;

@@ -45,8 +45,8 @@ void CopyFileTo(const std::string& source, const std::string& target, bool overw
 TDateiListe ListDir(const std::string& folder);
 void CopyTree(const std::string& source, const std::string& target, bool overwrite, std::string& error);
 void CopyFolder(const std::string& source, const std::string& target, bool overwrite, std::string& error);
-// Names of the files in the folder matching the mask (shell wildcards, case-sensitive),
-// in enumeration order.
+// Names of the files in the folder matching the mask (shell wildcards, in any letter
+// case: "*.SPR" finds "francais.spr"), in enumeration order.
 std::vector<std::string> ListFiles(const std::string& folder, const std::string& mask, bool withPath,
                                    bool withExtension);
 void FolderOf(const std::string& fileName, const std::string& defaultFolder, std::string& folder);
@@ -61,8 +61,12 @@ void PrepareFolders(const TFehlerAnzeige& showError);
 void PrepareFolders(const std::string& localAppData, const std::string& commonAppData,
                     const std::string& personal, const TFehlerAnzeige& showError);
 
+// The largest text file the program reads; a larger one is no file of the program's.
+inline constexpr std::uint64_t kMaxTextFileBytes = 256ull * 1024 * 1024;
+
 // A text file read as single-byte text: every line (ended by CR LF, LF or CR) ends with
-// CR LF in the result. False when the file cannot be read.
+// CR LF in the result. False when the file cannot be read, is no regular file (a pipe
+// or device is never waited for) or is larger than kMaxTextFileBytes.
 bool ReadTextLines(const std::string& path, std::string& text);
 // The text with every line break (CR LF, CR, LF) made CR LF and a CR LF after the last line.
 std::string ToCrLfLines(const std::string& text);

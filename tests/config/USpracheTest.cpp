@@ -90,6 +90,15 @@ TEST_F(SpracheTest, MissingFileKeepsTheEarlierLanguage)
     EXPECT_EQ(meldungen.Meldungen[0].Text, "Not found :\r\n\"" + dir.Path() + "KLINGONISCH.SPR\"");
 }
 
+TEST_F(SpracheTest, AFileNamedInAnotherLetterCaseIsLoaded)
+{
+    Write("francais.spr", "\t<Basics>\r\n\t\t<Cancel>Annuler</Cancel>\r\n\t</Basics>\r\n");
+    TSprache sprache(dir.Path());
+    sprache.Load("francais.SPR");  // as the language list names it
+    EXPECT_EQ(sprache.GetText("Basics", "Cancel"), "Annuler");
+    EXPECT_TRUE(meldungen.Meldungen.empty());
+}
+
 TEST_F(SpracheTest, UnparsableFileDropsEveryText)
 {
     Write("ENGLISH.SPR", "\t<Basics>\r\n\t\t<Cancel>Cancel</Cancel>\r\n\t</Basics>\r\n");

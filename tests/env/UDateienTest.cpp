@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include <algorithm>
 #include <filesystem>
@@ -118,10 +122,11 @@ TEST_F(FilesTest, ListFilesMatchesTheMaskAmongFilesOnly)
         WriteBytes(dir / name, "");
     fs::create_directories(dir / "Ordner.SPR");
 
+    // Masks match in any letter case.
     EXPECT_EQ(Sorted(ListFiles(dir.Path(), "*.SPR", false, false)),
-              (std::vector<std::string>{"Alt.Deutsch", "Deutsch", "ENGLISH"}));
+              (std::vector<std::string>{"Alt.Deutsch", "Deutsch", "ENGLISH", "klein"}));
     EXPECT_EQ(Sorted(ListFiles(dir.Path(), "*.SPR", false, true)),
-              (std::vector<std::string>{"Alt.Deutsch.SPR", "Deutsch.SPR", "ENGLISH.SPR"}));
+              (std::vector<std::string>{"Alt.Deutsch.SPR", "Deutsch.SPR", "ENGLISH.SPR", "klein.spr"}));
     const std::string folder = dir.Path().substr(0, dir.Path().size() - 1);  // without the "/"
     EXPECT_EQ(Sorted(ListFiles(folder, "D*.SPR", true, false)), (std::vector<std::string>{dir / "Deutsch"}));
     EXPECT_EQ(Sorted(ListFiles(dir.Path(), "*.dot", false, false)), std::vector<std::string>{});
@@ -331,6 +336,12 @@ TEST_F(FilesTest, ReadTextLinesReadsFilesOnly)
     EXPECT_FALSE(ReadTextLines(dir / "missing", text));
     EXPECT_FALSE(ReadTextLines(dir.Path(), text));
     EXPECT_EQ(text, "");
+    // A pipe is refused at once, never waited for; so is a file beyond the size cap.
+    ASSERT_EQ(::mkfifo((dir / "KONFIGURATION.XML").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadTextLines(dir / "KONFIGURATION.XML", text));
+    WriteBytes(dir / "huge.SPR", "");
+    fs::resize_file(dir / "huge.SPR", kMaxTextFileBytes + 1);  // sparse: takes no space
+    EXPECT_FALSE(ReadTextLines(dir / "huge.SPR", text));
 }
 
 TEST_F(FilesTest, WriteFileAtomicReplacesTheWholeFile)
@@ -358,6 +369,37 @@ TEST_F(FilesTest, WriteFileAtomicFailureLeavesNothingBehind)
     EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"taken/"});
 
     EXPECT_NE(WriteFileAtomic(dir / "no/folder/f", "new"), "");
+}
+
+TEST_F(FilesTest, WriteFileAtomicLeavesAWriteProtectedFileAlone)
+{
+    WriteBytes(dir / "protected.DXL", "old");
+    ::chmod((dir / "protected.DXL").c_str(), 0444);
+    const std::string error = WriteFileAtomic(dir / "protected.DXL", "new");
+    EXPECT_NE(error.find(std::strerror(EACCES)), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(dir / "protected.DXL"), "old");
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"protected.DXL"}) << "no temporary file left";
+    ::chmod((dir / "protected.DXL").c_str(), 0644);
+    EXPECT_EQ(WriteFileAtomic(dir / "protected.DXL", "new"), "");
+}
+
+TEST_F(FilesTest, TemporaryFilesOfKilledSavesAreRemovedByTheNextSave)
+{
+    // The process id of a process that has ended.
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string left = ".Offer.DXL.tavix-unsaved-" + std::to_string(dead) + "-0";
+    const std::string running = ".Other.DXL.tavix-unsaved-" + std::to_string(::getpid()) + "-7";
+    WriteBytes(dir / left, "half a file");
+    WriteBytes(dir / running, "being written");
+    WriteBytes(dir / ".hidden-notes", "mine");
+
+    EXPECT_EQ(WriteFileAtomic(dir / "Letter.DXL", "saved"), "");
+    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{running, ".hidden-notes", "Letter.DXL"}))
+        << "only the dead save's file goes";
 }
 
 }  // namespace
