@@ -75,7 +75,13 @@ int main(int argc, char** argv)
         std::cerr << argv[1] << ": " << Latin1ToUtf8(errorText) << "\n";
         return 1;
     }
-    const std::string output = tree->Serialize("\t", true);
+    std::string output;
+    try {
+        output = tree->Serialize("\t", true);
+    } catch (const TXZuGross& tooLarge) {
+        std::cerr << argv[1] << ": " << Latin1ToUtf8(tooLarge.what()) << "\n";
+        return 1;
+    }
     if (argc == 3) {
         std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
         if (!out.write(output.data(), static_cast<std::streamsize>(output.size())) || !out.flush()) {

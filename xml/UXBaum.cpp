@@ -146,8 +146,13 @@ private:
     }
     void Room(size_t more)
     {
-        if (length_ + more > buffer_.size())
-            buffer_.resize(std::max({length_ + more, 2 * buffer_.size(), size_t{4096}}));
+        if (length_ + more <= buffer_.size())
+            return;
+        // A deeply nested tree grows with the square of its depth when written: it
+        // must not fill the memory or the disk.
+        if (length_ + more > kMaxSerializedBytes)
+            throw TXZuGross();
+        buffer_.resize(std::min(std::max({length_ + more, 2 * buffer_.size(), size_t{4096}}), kMaxSerializedBytes));
     }
 
     std::string& buffer_;

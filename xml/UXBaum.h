@@ -13,12 +13,23 @@
 // depth the parser allows never strains the call stack.
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class TXElement;
+
+// The most a tree is written as: more is no document of the program's (a deeply nested
+// tree grows with the square of its depth), and Serialize refuses it with TXZuGross.
+inline constexpr std::size_t kMaxSerializedBytes = std::size_t{64} << 20;
+
+class TXZuGross : public std::length_error {
+public:
+    TXZuGross() : std::length_error("Das XML-Dokument w\xE4re gr\xF6\xDF" "er als 64 MiB und wird nicht geschrieben.") {}
+};
 
 // Escape: "&" first, then '"', "'", "<", ">" (so "&amp;" becomes "&amp;amp;").
 std::string XEscape(std::string_view text);

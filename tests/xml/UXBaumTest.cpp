@@ -298,4 +298,21 @@ TEST(TXKnotenListe, RemoveReplaceAndDeleteKeepParentsRight)
     EXPECT_EQ(parent.Children.Count(), 0);
 }
 
+TEST(TXBaum, AWriteLargerThanTheCapIsRefused)
+{
+    // 9,999 levels are a small tree but, indented, over a hundred megabytes of text.
+    TXBaum deep;
+    deep.SetDocEl(std::make_unique<TXElement>("a", ""));
+    TXElement* element = deep.DocEl();
+    for (int level = 0; level < 9999; ++level)
+        element = element->AddElement(-1, "a", "");
+    EXPECT_THROW(deep.Serialize("\t", true), TXZuGross);
+    EXPECT_GT(deep.Serialize("", true).size(), 0u) << "without indentation it fits";
+
+    // Writing goes on normally afterwards.
+    TXBaum small;
+    small.SetDocEl(std::make_unique<TXElement>("b", "x"));
+    EXPECT_EQ(small.Serialize("\t", true), "<b>\r\nx\r\n</b>\r\n");
+}
+
 }  // namespace
