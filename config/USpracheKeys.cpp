@@ -143,6 +143,7 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"FMDatum", "Smaller", 1},
     {"FMZeit", "Greater", 1},
     {"FMZeit", "Smaller", 1},
+    {"FMZeit", "Invalid", 1},  // an example of the time format
     {"FMListbox", "Select"},
 
     // Folder chooser, help text dialog, About box.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "datetime/UCalendar.h"
+#include "datetime/UClock.h"
 #include "datetime/UDatumzeit.h"
 #include "env/UCodec.h"
 #include "env/VControl.h"
@@ -24,6 +25,8 @@ bool HasUpperLimit(double maximum)
 // English texts for keys that language files written before them lack.
 const char* Fallback(const std::string& section, const std::string& key)
 {
+    if (section == "FMZeit" && key == "Invalid")
+        return "Please enter the time in the form \"%s\".";
     if (section == "Basics" && key == "NotRepresentable")
         return "The text contains characters that cannot be stored in the file (%s). Please replace them.";
     return nullptr;
@@ -159,6 +162,11 @@ TPruefung CheckDateInput(double date, double minimum, double maximum, const std:
 TPruefung CheckTimeInput(double value, double minimum, double maximum, const std::string& format)
 {
     return CheckLimits("FMZeit", TimePart(value), minimum, maximum, TimeLimitText, format);
+}
+
+TEingabeMeldung UnreadableTimeMessage(const std::string& format)
+{
+    return Meldung("FMZeit", "Invalid", {TimeLimitText(format, TimePart(CurrentDateTime()))});
 }
 
 int FindChoice(const std::vector<std::string>& values, const std::string& answer)

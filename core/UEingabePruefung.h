@@ -49,6 +49,11 @@ TPruefung CheckDateInput(double date, double minimum, double maximum, const std:
 // The time of day of value (its fraction) against the limits.
 TPruefung CheckTimeInput(double value, double minimum, double maximum, const std::string& format);
 
+// The refusal of a time dialog whose shown text is no time of the field's format (a
+// half-typed entry the picker would otherwise read another way), with an example of
+// the format ("Invalid" of "FMZeit").
+TEingabeMeldung UnreadableTimeMessage(const std::string& format);
+
 // Whole days of a date-time value (towards zero, so the time of day never moves a day)
 // and its time of day as a fraction 0 <= t < 1 (rounded to whole milliseconds).
 double DatePart(double value);

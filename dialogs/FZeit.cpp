@@ -165,6 +165,15 @@ void TFMZeit::Setup(const TZeitParams& params)
 
 bool TFMZeit::CheckInput()
 {
+    // What the user reads is what counts: a shown text that is not the picker's time in
+    // the field's format (half typed, or typed in another form) is refused, never
+    // taken as whatever time the picker made of it.
+    const QString shown = picker_->text();
+    if (shown != picker_->locale().toString(picker_->time(), picker_->displayFormat())) {
+        const TEingabeMeldung problem = UnreadableTimeMessage(format_);
+        MsgDlg(problem.Text(), problem.Kind, {TMsgButton::OK});
+        return false;
+    }
     const double chosen = ValueOfTime(picker_->time());
     if (const TPruefung problem = CheckTimeInput(chosen, minimum_, maximum_, format_)) {
         MsgDlg(problem->Text(), problem->Kind, {TMsgButton::OK});

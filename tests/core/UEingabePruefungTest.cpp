@@ -4,6 +4,7 @@
 
 #include "config/TestOrdner.h"
 #include "datetime/TestLocales.h"
+#include "datetime/UClock.h"
 
 namespace {
 
@@ -131,6 +132,14 @@ TEST(EingabePruefungTest, MessageTextComesFromTheLanguageTable)
     EXPECT_NE(refused.find("(U+4E2D)"), std::string::npos) << refused;
     EXPECT_EQ(refused.find("#_"), std::string::npos);
     SetSprache(previous);
+}
+
+TEST(EingabePruefungTest, AnUnreadableTimeIsRefusedWithAnExampleOfItsFormat)
+{
+    TScopedLocaleSettings german(GermanSettings());
+    TFixedClock clock(45352 + 10.5 / 24);  // 10:30
+    EXPECT_EQ(UnreadableTimeMessage("hh:nn"), Expected("FMZeit", "Invalid", {"10:30"}));
+    EXPECT_EQ(UnreadableTimeMessage(""), Expected("FMZeit", "Invalid", {"10:30:00"})) << "the long time format";
 }
 
 }  // namespace

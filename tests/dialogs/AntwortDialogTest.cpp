@@ -426,6 +426,34 @@ TEST_F(ZeitTest, ShowsTheTimeOfDayAndChecksItsLimits)
     EXPECT_EQ(meldungen.Meldungen.size(), 2u);
 }
 
+TEST_F(ZeitTest, TypedTextThatIsNoTimeOfTheFormatIsRefused)
+{
+    TZeitParams params;
+    params.Time = 10.5 / 24;
+    params.Format = "hh:nn";
+    TFMZeit dialog;
+    dialog.Setup(params);
+    QTimeEdit* picker = Child<QTimeEdit>(&dialog, "DT");
+    QLineEdit* line = picker->findChild<QLineEdit*>();
+    ASSERT_NE(line, nullptr);
+    for (const char* text : {"5:00 AM", "7"}) {
+        // Typed over the whole entry, key by key, as a user does.
+        line->selectAll();
+        for (const char* c = text; *c; ++c) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QLatin1Char(*c)));
+            QApplication::sendEvent(picker, &press);
+        }
+        ASSERT_NE(picker->text(), QStringLiteral("10:30")) << "the picker shows what was typed";
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted) << text;
+        EXPECT_EQ(LastMessage(), "Please enter the time in the form \"10:30\".") << text;
+    }
+    Child<QTimeEdit>(&dialog, "DT")->setTime(QTime(17, 0));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_DOUBLE_EQ(dialog.Result(), 17.0 / 24);
+}
+
 // --- Choice dialog ----------------------------------------------------------------------
 
 class ListboxTest : public DialogTest {
