@@ -40,6 +40,7 @@
 #include "dialogs/FVersion.h"
 #include "dialogs/UProgrammHilfe.h"
 #include "dialogs/UQtText.h"
+#include "env/UCodec.h"
 #include "env/UDateien.h"
 
 namespace {
@@ -274,7 +275,8 @@ TFMHaupt::TFMHaupt(const std::vector<std::string>& parameters, QWidget* parent) 
 
 void TFMHaupt::FormCreate(const std::vector<std::string>& parameters)
 {
-    PrepareFolders([](const std::string& message) { StockMessage(message, TStockIcon::Error); });
+    // The folder routines name folders in the file system's bytes.
+    PrepareFolders([](const std::string& message) { StockMessage(PathForDisplay(message), TStockIcon::Error); });
     konf_ = std::make_unique<TKonf>();
     SetKonf(konf_.get());
     sprache_ = std::make_unique<TSprache>();
@@ -599,7 +601,7 @@ bool TFMHaupt::ConfirmDiscard()
 {
     if (!dokument_.Changed())
         return true;
-    const std::string question = FormatMsg(Text("FileChangedMsg"), {dokument_.FileName()});
+    const std::string question = FormatMsg(Text("FileChangedMsg"), {PathForDisplay(dokument_.FileName())});
     switch (MsgDlg(question, TMsgKind::Confirmation, {TMsgButton::Yes, TMsgButton::No, TMsgButton::Cancel})) {
     case mrYes:
         return dokument_.Save() == TSaveResult::Saved;
@@ -854,7 +856,8 @@ bool TFMHaupt::HasWordTemplates(const std::vector<std::string>& names, const std
 {
     if (!names.empty())
         return true;
-    MsgDlg(FormatMsg(Text("NoWordTemplatesMsg"), {folder, MenuPath("HM4000", "A4020")}), TMsgKind::Information,
+    MsgDlg(FormatMsg(Text("NoWordTemplatesMsg"), {PathForDisplay(folder), MenuPath("HM4000", "A4020")}),
+           TMsgKind::Information,
            {TMsgButton::OK});
     return false;
 }

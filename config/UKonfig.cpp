@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "config/USprache.h"
+#include "env/UCodec.h"
 #include "env/UDateien.h"
 #include "xml/UXBaum.h"
 #include "xml/UXParser.h"
@@ -108,7 +109,7 @@ std::string TKonf::DefaultPath()
 void TKonf::Load()
 {
     if (!IsFile(path_)) {
-        StockMessage("Not found :\r\n\"" + path_ + "\"", TStockIcon::Information);
+        StockMessage("Not found :\r\n\"" + PathForDisplay(path_) + "\"", TStockIcon::Information);
         return;
     }
     std::unique_ptr<TXBaum> tree;

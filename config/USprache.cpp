@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "env/UCodec.h"
 #include "env/UDateien.h"
 #include "xml/UXBaum.h"
 #include "xml/UXParser.h"
@@ -207,7 +208,7 @@ void TSprache::Load(const std::string& fileName)
     }
     if (!IsFile(path)) {
         // The earlier language stays in use.
-        StockMessage("Not found :\r\n\"" + path + "\"", TStockIcon::Information);
+        StockMessage("Not found :\r\n\"" + PathForDisplay(path) + "\"", TStockIcon::Information);
         return;
     }
     std::unique_ptr<TXBaum> tree;

@@ -5,6 +5,7 @@
 #include "core/UZahlen.h"
 #include "datetime/ULocale.h"
 #include "env/UDateien.h"
+#include "env/UCodec.h"
 #include "env/VControl.h"
 #include "xml/UXBaum.h"
 #include "xml/UXParser.h"
@@ -283,19 +284,20 @@ bool TDokument::ReadFileText(const std::string& path, std::string& text) const
 {
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
-        ShowError(FormatMsg(GetText("Basics", "FileNotFound"), {path}));
+        ShowError(FormatMsg(GetText("Basics", "FileNotFound"), {PathForDisplay(path)}));
         return false;
     }
+    const std::string shown = PathForDisplay(path);  // messages are single-byte text
     const std::string notText = FormatMsg(
         TextOrFallback("FMHaupt", "FileNotTextMsg", "The file \"%s\" is not a text file and cannot be opened."),
-        {path});
+        {shown});
     const std::string tooLarge = FormatMsg(
         TextOrFallback("FMHaupt", "FileTooLargeMsg", "The file \"%s\" is larger than 256 MB and cannot be opened."),
-        {path});
+        {shown});
     // Non-blocking, so that opening a pipe cannot hang; it is refused below anyway.
     const TDescriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.Get() < 0) {
-        ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {path, std::strerror(errno)}));
+        ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {PathForDisplay(path), std::strerror(errno)}));
         return false;
     }
     if (::fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -314,7 +316,7 @@ bool TDokument::ReadFileText(const std::string& path, std::string& text) const
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
-            ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {path, std::strerror(errno)}));
+            ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {PathForDisplay(path), std::strerror(errno)}));
             return false;
         }
         if (got == 0)
@@ -356,7 +358,7 @@ bool TDokument::LoadFile(const std::string& path)
         const std::unique_ptr<TXBaum> tree = TXParser::Parse(text, errorText, errorPos);
         std::string().swap(text);
         if (!tree) {
-            ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {path, errorText}));
+            ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {PathForDisplay(path), errorText}));
             return false;
         }
         if (TXElement* docEl = tree->DocEl()) {
@@ -495,7 +497,7 @@ std::string TDokument::CheckStorable() const
         return FormatMsg(TextOrFallback("FMHaupt", "UnstorableMsg",
                                         "The file \"%s\" was not saved: \"%s\" holds a control character "
                                         "that the file cannot store."),
-                         {fileName_, element});
+                         {PathForDisplay(fileName_), element});
     };
     if (FindUnstorable(title_) != std::string::npos)
         return documentText("Title");
@@ -519,7 +521,7 @@ std::string TDokument::CheckStorable() const
             return FormatMsg(TextOrFallback("FMHaupt", "UnstorableFieldMsg",
                                             "The file \"%s\" was not saved: \"%s\" of the field \"%s\" holds a "
                                             "control character that the file cannot store."),
-                             {fileName_, culprit, field->ID});
+                             {PathForDisplay(fileName_), culprit, field->ID});
         }
     }
     return {};
@@ -553,7 +555,7 @@ bool TDokument::WriteDocument()
         error = e.what();
     }
     if (!error.empty()) {
-        ShowError(error);
+        ShowError(PathForDisplay(error));  // the file routines name the file in its own bytes
         return false;
     }
     SetChanged(false);

@@ -110,13 +110,6 @@ std::string LowerCase(std::string text)
     return text;
 }
 
-// File names are the file system's bytes (UTF-8 here); messages are single-byte text.
-std::string PathText(const std::string& path)
-{
-    std::string text;
-    return Utf8ToWindows1252(path, text) ? text : path;
-}
-
 bool IsFile(const std::string& path)
 {
     struct stat info {};
@@ -186,7 +179,7 @@ TWordTemplateChoice ChooseWordTemplate(const std::string& templateName, const st
                                "The Word template \"%s\" is a binary .dot file, which only LibreOffice can read. "
                                "Install LibreOffice Writer (Debian: libreoffice-writer), or save the template "
                                "as .dotx in a word processor."),
-                {PathText(binary)});
+                {PathForDisplay(binary)});
         }
         return choice;
     }

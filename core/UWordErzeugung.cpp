@@ -27,14 +27,6 @@ void QuitIfStarted(TWordApp* app, bool attached)
     }
 }
 
-// File names are the file system's bytes (UTF-8 here); messages and the log are
-// single-byte text. A name that has no single-byte form is shown as it is.
-std::string PathText(const std::string& path)
-{
-    std::string text;
-    return Utf8ToWindows1252(path, text) ? text : path;
-}
-
 std::string ErrorMarker()
 {
     return UpperCaseAscii(GetText("Basics", "Error")) + " : ";
@@ -165,7 +157,7 @@ TErzeugung TWordSitzung::GenerateDocument()
     // A delivery reports what it wrote itself.
     if (!result.WrittenFile.empty() && !delivery_)
         Log(FormatMsg(TextOrFallback("FMHaupt", "DocumentWrittenMsg", "The document was saved as \"%s\"."),
-                      {PathText(result.WrittenFile)}));
+                      {PathForDisplay(result.WrittenFile)}));
     if (!error.empty()) {
         ShowError(error);
         return result;
@@ -242,7 +234,7 @@ bool TWordSitzung::CheckWordTemplate()
         found = FindTemplate(name, unusable);
     }
     if (found.empty()) {
-        ShowError(unusable.empty() ? FormatMsg(GetText("FMHaupt", "TemplateNotFoundMsg"), {PathText(file)})
+        ShowError(unusable.empty() ? FormatMsg(GetText("FMHaupt", "TemplateNotFoundMsg"), {PathForDisplay(file)})
                                    : unusable);
         return false;
     }
@@ -281,7 +273,7 @@ std::unique_ptr<TWordDoc> TWordSitzung::AddDocument(TWordApp& app, const std::st
     }
     if (!doc) {
         if (error.empty())
-            error = "The document cannot be created from \"" + PathText(templateName) + "\".";
+            error = "The document cannot be created from \"" + PathForDisplay(templateName) + "\".";
         ShowError(error);
     }
     return doc;

@@ -5,6 +5,7 @@
 #include "config/UKonfig.h"
 #include "config/USprache.h"
 #include "dialogs/FHilfeFenster.h"
+#include "env/UCodec.h"
 #include "env/UDateien.h"
 #include "env/VControl.h"
 
@@ -86,7 +87,7 @@ void ShowHelpTopic(const std::string& topic, const std::string& folder, const st
     std::string fallback;
     const std::string file = ProgramHelpFile(folder, language, fallback);
     if (file.empty()) {
-        MsgDlg(FormatMsg(GetText("Basics", "FileNotFound"), {fallback}), TMsgKind::Error, {TMsgButton::OK});
+        MsgDlg(FormatMsg(GetText("Basics", "FileNotFound"), {PathForDisplay(fallback)}), TMsgKind::Error, {TMsgButton::OK});
         return;
     }
     const int result = HHDisplayTopic(file, topic, "", 0);

@@ -135,3 +135,19 @@ bool Utf8ToWindows1252(std::string_view utf8, std::string& text, std::vector<TCo
     text = std::move(out);
     return true;
 }
+
+std::string PathForDisplay(const std::string& path)
+{
+    std::string text;
+    if (Utf8ToWindows1252(path, text))
+        return text;
+    std::string cleaned;
+    std::size_t at = 0;
+    for (const TCodecProblem& problem : FindUnrepresentable(path)) {
+        cleaned.append(path, at, problem.Offset - at);
+        cleaned += '?';
+        at = problem.Offset + problem.Length;
+    }
+    cleaned.append(path, at, std::string::npos);
+    return Utf8ToWindows1252(cleaned, text) ? text : cleaned;
+}

@@ -33,3 +33,8 @@ std::vector<TCodecProblem> FindUnrepresentable(std::string_view utf8);
 // returns false, leaves text untouched and, when problems is given, lists what
 // FindUnrepresentable lists.
 bool Utf8ToWindows1252(std::string_view utf8, std::string& text, std::vector<TCodecProblem>* problems = nullptr);
+
+// A file name (the file system's bytes, UTF-8) as single-byte text for a message or the
+// log: its characters converted, each one the text cannot hold (or a byte that is no
+// UTF-8) shown as "?", so a folder "j\xC3\xBCrgen" reads "j\xFCrgen" and never "j\xC3\xBCrgen".
+std::string PathForDisplay(const std::string& path);

@@ -376,6 +376,8 @@ TEST_F(DokumentTest, FailedLoadsEmptyTheListAndKeepTheRest)
         {utf16, "\"" + utf16 + "\" is not a text file"},
         {control, "\"" + control + "\" is not a text file"},
         {fifo, "\"" + fifo + "\" is not a text file"},
+        // A folder name in the file system's UTF-8 shows as the single-byte text it is.
+        {umgebung.Path("J\xC3\xBCrgen/fehlt.TXL"), "Nicht gefunden: " + umgebung.Path("J\xFCrgen/fehlt.TXL")},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(doc.LoadFile(good));

@@ -96,4 +96,17 @@ TEST(UCodec, MalformedUtf8IsReported)
     }
 }
 
+TEST(UCodec, FileNamesShowAsSingleByteText)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/home/j\xC3\xBCrgen/Angebot.TXL", "/home/j\xFCrgen/Angebot.TXL"},  // never "j\xC3\xBCrgen"
+        {"/plain/ascii", "/plain/ascii"},
+        {"/\xD0\x96\xD1\x83\xD0\xBA/x", "/?" "?" "?/x"},  // Cyrillic has no single byte
+        {"/raw\xFF" "byte", "/raw?byte"},                   // no UTF-8 at all
+        {"/\xE2\x82\xAC", "/\x80"},                       // the euro sign has one
+    };
+    for (const auto& [path, shown] : cases)
+        EXPECT_EQ(PathForDisplay(path), shown) << path;
+}
+
 }  // namespace
