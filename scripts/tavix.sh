@@ -2,7 +2,7 @@
 # Quick start for a fresh Debian 12 machine: installs what is missing, builds, and then
 #   run  [FILE]  starts the program (FILE: a template or document data to open); without a
 #                display it makes the document of an example template (or FILE) instead
-#   test         runs every test, also the Qt-free ones under the sanitizers, and installs
+#   test         runs every test, once more under the sanitizers, and installs
 #                the Debian package into a throw-away Debian 12 root
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,8 +40,8 @@ run_tests() {
   export QT_QPA_PLATFORM=offscreen
   build build
   ctest --test-dir build --output-on-failure -j"$(nproc)"
-  # The file-format and checking libraries once more under the sanitizers.
-  build build-sanitize -DTAVIX_SANITIZE=ON -DTAVIX_BUILD_GUI=OFF -DTAVIX_BUILD_BENCH=OFF
+  # Every library, the window and its dialogs included, once more under the sanitizers.
+  build build-sanitize -DTAVIX_SANITIZE=ON -DTAVIX_BUILD_GUI=ON -DTAVIX_BUILD_BENCH=OFF
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-sanitize --output-on-failure -j"$(nproc)"
   # The Debian package installed with apt-get into a throw-away Debian 12 root (needs root).
