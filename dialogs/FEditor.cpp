@@ -71,9 +71,10 @@ std::vector<std::string> SplitLines(const std::string& text)
 
 std::string JoinLines(const std::vector<std::string>& values)
 {
+    // Every value ends its line, so an empty last value survives the way back.
     std::string text;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        text += (i ? "\r\n" : "") + values[i];
+    for (const std::string& value : values)
+        text += value + "\r\n";
     return text;
 }
 

@@ -81,7 +81,6 @@ TFMVerzeichnis::TFMVerzeichnis(const std::string& caption, const std::string& pa
     // Every folder of the file system from its root, hidden ones included; the user's
     // home is reached below it and opened when it holds the path.
     model_->setFilter(QDir::AllDirs | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::Drives);
-    model_->setReadOnly(false);
     model_->setRootPath(QDir::rootPath());
     stv_->setObjectName(QStringLiteral("STV"));
     stv_->setModel(model_);
@@ -90,6 +89,7 @@ TFMVerzeichnis::TFMVerzeichnis(const std::string& caption, const std::string& pa
     stv_->setHeaderHidden(true);
     stv_->setSelectionMode(QAbstractItemView::SingleSelection);
     stv_->setAnimated(false);
+    stv_->setEditTriggers(QAbstractItemView::NoEditTriggers);  // a double click opens, never renames
     QPalette palette = stv_->palette();  // the selection stays visible without the focus
     palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,

@@ -31,5 +31,5 @@ mmdebstrap --variant=apt --quiet \
       test -s /tmp/home/.config/Tavix/KONFIGURATION.XML
       echo installed package: tavix-fill and tavix ran
   "' \
-  bookworm "$work/root.tar"
+  bookworm "$work/root.tar" /etc/apt/sources.list.d/*.sources
 echo "package test in a Debian 12 root: passed"

@@ -168,6 +168,21 @@ TEST_F(EditorTest, CancelAfterEditingValuesAndHelpLeavesTheFieldAsItWas)
     EXPECT_EQ(field.Help, "old help");
 }
 
+TEST_F(EditorTest, AnEmptyChoiceSurvivesTheValueListDialog)
+{
+    TTAFeld field;
+    field.Type = ftAuswahl;
+    field.VList = {"A", ""};  // the empty value allows an empty default
+    TModalAction action([&](QWidget* editor) {
+        TModalAction values([](QWidget* memo) { Child<QPushButton>(memo, "BTOk")->click(); });
+        Child<QPushButton>(editor, "BTAuswahl")->click();
+        EXPECT_TRUE(values.Ran());
+        Child<QPushButton>(editor, "BTOk")->click();
+    });
+    ASSERT_TRUE(TFMEditor::Execute(field)) << "the empty default is still among the values";
+    EXPECT_EQ(field.VList, (std::vector<std::string>{"A", ""}));
+}
+
 TEST_F(EditorTest, TheFormatButtonOffersTheFormatsOfTheType)
 {
     auto made = DateField();

@@ -74,6 +74,14 @@ TEST_F(VerzeichnisTest, TheExtraButtonShowsOnlyWithACaption)
     }
 }
 
+TEST_F(VerzeichnisTest, FoldersInTheTreeCannotBeRenamed)
+{
+    TFMVerzeichnis dialog("Choose", root_ / "Letters", "");
+    auto* tree = Child<QTreeView>(&dialog, "STV");
+    EXPECT_EQ(tree->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(tree->model()->flags(tree->currentIndex()) & Qt::ItemIsEditable);
+}
+
 TEST_F(VerzeichnisTest, HiddenFoldersAreInTheTree)
 {
     TFMVerzeichnis dialog("Choose", root_ / "Letters/.hidden", "");
