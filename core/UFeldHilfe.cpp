@@ -42,6 +42,13 @@ bool StartsLikeProgram(const std::string& path)
 
 }  // namespace
 
+bool HasProgramContent(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    return error || StartsLikeProgram(target.string());
+}
+
 bool IsRunnableFile(const std::string& path)
 {
     // A link counts by what it points to.

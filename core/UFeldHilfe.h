@@ -29,3 +29,6 @@ TFeldHilfeArt ClassifyFieldHelp(const std::string& entry, const std::string& fol
 // (ELF, a Windows "MZ") or a desktop launcher ("[Desktop Entry]"). Whether a file is a
 // document at all is the caller's to decide by its content type.
 bool IsRunnableFile(const std::string& path);
+// The content part of that test alone: a script, program or launcher by its first
+// bytes (drives without permissions show every file as executable).
+bool HasProgramContent(const std::string& path);

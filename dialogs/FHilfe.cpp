@@ -76,7 +76,7 @@ bool IsDocumentType(const QMimeType& type)
     static const QStringList exact = {
         "text/plain", "text/html", "application/xhtml+xml", "text/csv", "text/markdown", "text/rtf",
         "application/rtf", "application/pdf", "application/msword", "application/vnd.ms-excel",
-        "application/vnd.ms-powerpoint", "application/vnd.ms-word.document.macroenabled.12"};
+        "application/vnd.ms-powerpoint"};
     static const QStringList prefixes = {"image/", "application/vnd.oasis.opendocument.",
                                          "application/vnd.openxmlformats-officedocument."};
     const QString name = type.name();
@@ -90,7 +90,7 @@ bool IsViewableDocument(const QString& path)
 {
     const QFileInfo info(path);
     const QString target = info.canonicalFilePath();  // a link counts by what it points to
-    if (target.isEmpty() || !QFileInfo(target).isFile() || IsRunnableFile(QFile::encodeName(target).toStdString()))
+    if (target.isEmpty() || !QFileInfo(target).isFile() || HasProgramContent(QFile::encodeName(target).toStdString()))
         return false;
     const QMimeDatabase database;
     // The name and the content must both say "document": a launcher named ".txt" or
@@ -124,7 +124,10 @@ bool OpenFieldHelp(const std::string& entry)
     switch (ClassifyFieldHelp(entry, HelpFolder())) {
     case TFeldHilfeArt::Keine:
         return false;
-    case TFeldHilfeArt::Dokument: {
+    case TFeldHilfeArt::Dokument:
+    case TFeldHilfeArt::Programm: {
+        // An execute bit alone decides nothing (drives without permissions set it on
+        // every file): the content type and the first bytes do.
         const QString path = QFile::decodeName(FieldHelpFile(entry, HelpFolder()).c_str());
         if (!IsViewableDocument(path)) {
             ShowHelpText(entry);  // as if it named no file
@@ -137,7 +140,6 @@ bool OpenFieldHelp(const std::string& entry)
         return false;
     }
     case TFeldHilfeArt::Text:
-    case TFeldHilfeArt::Programm:
         ShowHelpText(entry);
         return true;
     }

@@ -443,11 +443,12 @@ void RemoveDeadTemporaries(const std::string& folder)
     }
 }
 
-// Whether the file's mode lets the user write it: the owner's, the group's or the
-// others' write permission, whichever applies (the administrator's override aside, so
-// a file protected on purpose stays protected).
-bool IsWriteProtected(const struct stat& info)
+// Whether the user may not write the file in place. The administrator, who may write
+// anything, is judged by the file's mode bits, so a file protected on purpose stays so.
+bool IsWriteProtected(const std::string& path, const struct stat& info)
 {
+    if (::geteuid() != 0)
+        return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;  // with every group of the user
     if (info.st_uid == ::geteuid())
         return (info.st_mode & S_IWUSR) == 0;
     if (info.st_gid == ::getegid())
@@ -474,7 +475,7 @@ std::string WriteFileAtomic(const std::string& path, const std::string& bytes)
     // Renaming over a file needs only the folder's permission: a file the user could not
     // change in place is not replaced either.
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && IsWriteProtected(existing)) {
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && IsWriteProtected(target, existing)) {
         errno = EACCES;
         return SystemError(target);
     }

@@ -183,6 +183,10 @@ TEST_F(HilfeTest, OnlyDocumentsGoToTheDesktop)
                                      std::filesystem::perm_options::replace);
         EXPECT_EQ(IsViewableDocument(QString::fromStdString(path)), c.document) << c.name;
     }
+    // An execute bit alone, as drives without permissions show it, leaves a document one.
+    std::filesystem::permissions(dir / "manual.pdf", std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    EXPECT_TRUE(IsViewableDocument(QString::fromStdString(dir / "manual.pdf")));
     // A link counts by what it points to.
     std::filesystem::create_symlink(dir / "run.sh", dir / "link.pdf");
     EXPECT_FALSE(IsViewableDocument(QString::fromStdString(dir / "link.pdf")));
