@@ -17,7 +17,8 @@ for needed in libqt6widgets6 libqt6help6 libqt6sql6-sqlite libzip4 libpugixml1v5
   [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 [[ $(dpkg-deb -f "$deb" Recommends) == *libreoffice-writer* ]] || fail "LibreOffice Writer is not recommended"
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q '^./postinst$' || fail "no postinst"
+dpkg-deb --ctrl-tarfile "$deb" | tar -t > "$work/control"
+grep -q '^./postinst$' "$work/control" || fail "no postinst"
 
 dpkg -c "$deb" | awk '{print $6}' > "$work/files"
 for file in ./usr/bin/tavix ./usr/bin/tavix-fill ./usr/share/Tavix/ENGLISH.qch \
