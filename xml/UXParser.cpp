@@ -398,9 +398,12 @@ private:
             Incomplete();
             return;
         }
-        // One separating character after the target is skipped.
+        // One separating character after the target is skipped, and one blank before
+        // "?>": the writer puts one there, so a written instruction reads back unchanged.
         const size_t dataStart = p_ + 1;
-        const std::string_view data = end > dataStart ? s_.substr(dataStart, end - dataStart) : std::string_view();
+        std::string_view data = end > dataStart ? s_.substr(dataStart, end - dataStart) : std::string_view();
+        if (data.ends_with(' '))
+            data.remove_suffix(1);
         AddNode(parent, std::make_unique<TXProcInst>(std::string(target), TXParser::Decode(data)));
         p_ = end + 2;
     }

@@ -111,6 +111,21 @@ TEST(TXParser, ReadsPrologAndEpilogNodes)
     EXPECT_EQ(dynamic_cast<const TXProcInst*>(tree.Item(7))->Target, "xml-stylesheet");
 }
 
+TEST(TXParser, AProcessingInstructionReadsBackAsItWasWritten)
+{
+    for (const char* data : {"", "d", "d ", " a=\"1\" "}) {
+        SCOPED_TRACE(data);
+        TXBaum tree;
+        tree.SetDocEl(std::make_unique<TXElement>("r", ""));
+        tree.Add(std::make_unique<TXProcInst>("t", data));
+        const std::string written = tree.Serialize("\t", true);
+        const Parsed parsed = ParseText(written);
+        ASSERT_TRUE(parsed.tree) << parsed.errorText;
+        EXPECT_EQ(dynamic_cast<const TXProcInst*>(parsed.tree->Item(1))->Data, data);
+        EXPECT_EQ(parsed.tree->Serialize("\t", true), written);
+    }
+}
+
 TEST(TXParser, ALaterDeclarationReplacesTheFirstInPlace)
 {
     const Parsed parsed = ParseText("<?xml version='1.0'?><!--c--><?XML?><r/>");
