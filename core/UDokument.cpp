@@ -87,6 +87,19 @@ std::string CrLfText(const std::string& text)
     return lines;
 }
 
+// A text element as the file holds it. Elements are read whitespace-normalized, so a
+// text that normalizing would change (line breaks, outer or doubled blanks) is marked
+// to be kept as it is; a memo's answer always is.
+TXElement* AddTextElement(TXElement& parent, const char* name, const std::string& text, bool preserve = false)
+{
+    std::string stored = CrLfText(text);
+    preserve = preserve || TXParser::Normalize(stored) != stored;
+    TXElement* element = parent.AddElement(-1, name, std::move(stored));
+    if (preserve)
+        element->Attributes.Add("xml:space", "preserve");
+    return element;
+}
+
 bool IsBlankText(const std::string& text)
 {
     return Trimmed(text).empty();
@@ -395,11 +408,9 @@ std::unique_ptr<TXBaum> TDokument::FieldToTree(const TTAFeld& field)
     tree->SetDeklaration(std::make_unique<TXDeklaration>());
     tree->SetDocEl(std::make_unique<TXElement>("Field", ""));
     TXElement& element = *tree->DocEl();
-    element.AddElement(-1, "ID", CrLfText(field.ID));
-    element.AddElement(-1, "Question", CrLfText(field.Question));
-    TXElement* answer = element.AddElement(-1, "Default", CrLfText(field.Answer));
-    if (field.Type == ftMemo)
-        answer->Attributes.Add("xml:space", "preserve");  // line breaks and outer blanks stay
+    AddTextElement(element, "ID", field.ID);
+    AddTextElement(element, "Question", field.Question);
+    AddTextElement(element, "Default", field.Answer, field.Type == ftMemo);
     element.AddElement(-1, "MaxChar", IntegerToText(field.MaxChar));
     if (TTAFeld::HasRows(field.Type))
         element.AddElement(-1, "MaxRow", IntegerToText(field.MaxRow));
@@ -412,13 +423,13 @@ std::unique_ptr<TXBaum> TDokument::FieldToTree(const TTAFeld& field)
             checks->AddElement(-1, "Maximum", NumberToText(field.Maximum));
     }
     if (TTAFeld::HasFormat(field.Type) && !field.Format.empty())
-        checks->AddElement(-1, "Format", CrLfText(field.Format));
+        AddTextElement(*checks, "Format", field.Format);
     if (!field.VList.empty()) {
         TXElement* list = checks->AddElement(-1, "VList", "");
         for (const std::string& value : field.VList)
-            list->AddElement(-1, "V", CrLfText(value));
+            AddTextElement(*list, "V", value);
     }
-    element.AddElement(-1, "Help", CrLfText(field.Help));
+    AddTextElement(element, "Help", field.Help);
     return tree;
 }
 
@@ -469,8 +480,8 @@ std::unique_ptr<TXBaum> TDokument::BuildTree() const
     tree->SetDeklaration(std::make_unique<TXDeklaration>());
     tree->SetDocEl(std::make_unique<TXElement>("Dialog", ""));
     TXElement* dialog = tree->DocEl();
-    dialog->AddElement(-1, "Title", CrLfText(title_));
-    dialog->AddElement(-1, "WTemplate", CrLfText(wordTemplate_));
+    AddTextElement(*dialog, "Title", title_);
+    AddTextElement(*dialog, "WTemplate", wordTemplate_);
     for (const auto& field : rows_) {
         const std::unique_ptr<TXBaum> fieldTree = FieldToTree(*field);
         tree->InsertTree(dialog, -1, *fieldTree);

@@ -312,15 +312,26 @@ TEST_F(DokumentTest, EverythingSurvivesASaveAndALoad)
     EXPECT_EQ(loaded.AnswerText(1), "  Zwei Zeilen,...");
     EXPECT_EQ(loaded.FileText(), bytes);
 
-    // Line breaks of any kind are written as the file's CR LF line ends.
+    // Line breaks of any kind are written as the file's CR LF line ends, and every text
+    // that reading would normalize is kept as it is, whatever the field's type.
     doc.Field(1)->Answer = "eins\nzwei\rdrei\n";
     doc.Field(0)->Question = "Frage\nmit Umbruch";
+    doc.Field(0)->Answer = "Text mit Leerzeilen\r\n\r\n";
+    doc.Field(0)->VList = {"zwei  Leerzeichen", " vorn"};
+    doc.Field(0)->Help = "\tEinger\xFC" "ckt";
     ASSERT_EQ(doc.SaveFile(false, false), TSaveResult::Saved);
     const std::string again = ReadBytes(path);
     EXPECT_EQ(again, ToCrLfLines(again));
     ASSERT_TRUE(loaded.LoadFile(path));
     EXPECT_EQ(loaded.Field(1)->Answer, "eins\r\nzwei\r\ndrei\r\n");
-    EXPECT_EQ(loaded.Field(0)->Question, "Frage mit Umbruch");  // not space-preserved
+    EXPECT_EQ(loaded.Field(0)->Question, "Frage\r\nmit Umbruch");
+    EXPECT_EQ(loaded.Field(0)->Answer, "Text mit Leerzeilen\r\n\r\n");
+    EXPECT_EQ(loaded.Field(0)->VList, doc.Field(0)->VList);
+    EXPECT_EQ(loaded.Field(0)->Help, "\tEinger\xFC" "ckt");
+    EXPECT_EQ(loaded.FileText(), again);
+    // Texts that need nothing kept carry no mark.
+    EXPECT_EQ(again.find("<Title xml:space"), std::string::npos);
+    EXPECT_NE(again.find("<Question xml:space=\"preserve\">"), std::string::npos);
 }
 
 TEST_F(DokumentTest, LoadingReadsTitleTemplateAndFields)
