@@ -2,8 +2,9 @@
 # Quick start for a fresh Debian 12 machine: installs what is missing, builds, and then
 #   run  [FILE]  starts the program (FILE: a template or document data to open); without a
 #                display it makes the document of an example template (or FILE) instead
-#   test         runs every test, once more under the sanitizers, and installs
-#                the Debian package into a throw-away Debian 12 root
+#   test         runs every test, once more under the sanitizers, each fuzz target
+#                for 30 seconds, and installs the Debian package into a throw-away
+#                Debian 12 root
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +16,7 @@ PACKAGES=(
   xvfb x11-utils
   desktop-file-utils appstream shared-mime-info librsvg2-bin dpkg-dev libfile-mimeinfo-perl file man-db
   mmdebstrap
+  clang libclang-rt-14-dev python3
 )
 
 install_missing() {
@@ -44,6 +46,8 @@ run_tests() {
   build build-sanitize -DTAVIX_SANITIZE=ON -DTAVIX_BUILD_GUI=ON -DTAVIX_BUILD_BENCH=OFF
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-sanitize --output-on-failure -j"$(nproc)"
+  # Every fuzz target for a short while, from its seeds: no finding allowed.
+  bash scripts/fuzz.sh ci 30
   # The Debian package installed with apt-get into a throw-away Debian 12 root (needs root).
   if [ "$(id -u)" -eq 0 ]; then
     bash scripts/test-package.sh build
