@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/UDokument.h"
-#include "core/UWordErzeugung.h"
+#include "word/UWordErzeugung.h"
 #include "dialogs/UDateiDialog.h"
 
 class QAction;

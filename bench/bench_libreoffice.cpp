@@ -6,8 +6,8 @@
 //
 // The office runs headless on a private profile in a temporary folder, on a pipe of its
 // own, and is ended at the end.
-#include "core/UWordEmbedded.h"
-#include "core/UWordLibreOffice.h"
+#include "word/embedded/UWordEmbedded.h"
+#include "word/libreoffice/UWordLibreOffice.h"
 
 #include <stdlib.h>
 #include <unistd.h>

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/TestWord.h"
-#include "core/UWordEmbedded.h"
+#include "support/TestWord.h"
+#include "word/embedded/UWordEmbedded.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "config/UKonfig.h"
 #include "config/USprache.h"
 #include "core/UTAObjs.h"
-#include "core/UWordErzeugung.h"
+#include "word/UWordErzeugung.h"
 #include "datetime/ULocale.h"
 #include "dialogs/FInfo.h"
 #include "dialogs/FHilfeFenster.h"

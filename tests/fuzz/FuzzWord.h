@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FuzzHilfe.h"
-#include "core/UWordEmbedded.h"
+#include "word/embedded/UWordEmbedded.h"
 
 inline constexpr std::array<const char*, 5> kWordNames = {"Vorlage.dotx", "Vorlage.docx", "Vorlage.dotm",
                                                           "Vorlage.ott", "Vorlage.odt"};

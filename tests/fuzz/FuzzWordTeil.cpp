@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FuzzWord.h"
-#include "core/UWordPackage.h"
+#include "word/embedded/UWordPackage.h"
 
 namespace {
 

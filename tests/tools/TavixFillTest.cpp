@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "config/TestOrdner.h"
-#include "core/TestWord.h"
+#include "support/TestWord.h"
 #include "core/UDokument.h"
 #include "env/UDateien.h"
 

@@ -1,6 +1,6 @@
-#include "core/UWordLibreOffice.h"
+#include "word/libreoffice/UWordLibreOffice.h"
 
-#include "core/UWordXml.h"
+#include "word/embedded/UWordXml.h"
 #include "env/UCodec.h"
 
 #include <com/sun/star/awt/XTopWindow.hpp>

@@ -19,7 +19,7 @@
 // is built only when the LibreOffice SDK is found (TAVIX_HAVE_LIBREOFFICE).
 #pragma once
 
-#include "core/UWordAdapter.h"
+#include "word/UWordAdapter.h"
 
 #include <memory>
 #include <string>

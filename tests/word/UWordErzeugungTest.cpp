@@ -1,4 +1,4 @@
-#include "core/UWordErzeugung.h"
+#include "word/UWordErzeugung.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "core/TestKern.h"
-#include "core/TestWord.h"
+#include "support/TestWord.h"
 #include "core/UDokument.h"
 #include "env/UDateien.h"
 

@@ -1,5 +1,5 @@
 // Which template file and which back end serve a word-processor template name.
-#include "core/UWordAdapter.h"
+#include "word/UWordBackend.h"
 
 #include "config/TestOrdner.h"
 
@@ -92,3 +92,33 @@ TEST(WordTemplateChoice, BinaryContentUnderAnotherNameNeedsLibreOffice)
 }
 
 }  // namespace
+
+TEST(WordAdapter, FactoryConnectionAndTemplateLookup)
+{
+    std::string error;
+    auto app = MakeWordApp(TWordBackend::Embedded, error);
+    ASSERT_TRUE(app) << error;
+    bool attached = true;
+    EXPECT_EQ(app->Connect(attached), "");
+    EXPECT_FALSE(attached);
+    EXPECT_FALSE(app->Visible());
+    app->Show();
+    EXPECT_TRUE(app->Visible());
+#ifndef TAVIX_HAVE_LIBREOFFICE
+    EXPECT_FALSE(MakeWordApp(TWordBackend::LibreOffice, error));
+    EXPECT_NE(error, "");
+#endif
+
+    TWordBackend kind = TWordBackend::LibreOffice;
+    EXPECT_TRUE(WordBackendFromName("Embedded", kind));
+    EXPECT_EQ(kind, TWordBackend::Embedded);
+    EXPECT_FALSE(WordBackendFromName("word", kind));
+
+    TTestOrdner folder;
+    EXPECT_EQ(FindWordTemplateFile(folder / "Brief"), "");
+    WriteBytes(folder / "Brief.ott", "x");
+    WriteBytes(folder / "Brief.dotx", "x");
+    EXPECT_EQ(FindWordTemplateFile(folder / "Brief"), folder / "Brief.dotx");
+    WriteBytes(folder / "Brief.dot", "x");
+    EXPECT_EQ(FindWordTemplateFile(folder / "Brief"), folder / "Brief.dot");
+}

@@ -2,7 +2,7 @@
 // XML, zips with exactly the headers a test needs, and readers for the results.
 #pragma once
 
-#include "core/UWordPackage.h"
+#include "word/embedded/UWordPackage.h"
 
 #include <pugixml.hpp>
 #include <zip.h>

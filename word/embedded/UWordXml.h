@@ -4,7 +4,7 @@
 // comments) that reach into it, and the index of a file's bookmark occurrences.
 #pragma once
 
-#include "core/UWordPackage.h"
+#include "word/embedded/UWordPackage.h"
 
 #include <pugixml.hpp>
 

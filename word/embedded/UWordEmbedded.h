@@ -10,7 +10,7 @@
 // user-dirs.dirs, else "~/Templates/"), where a desktop user keeps document templates.
 #pragma once
 
-#include "core/UWordAdapter.h"
+#include "word/UWordAdapter.h"
 
 #include <memory>
 #include <string>

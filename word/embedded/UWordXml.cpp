@@ -1,4 +1,4 @@
-#include "core/UWordXml.h"
+#include "word/embedded/UWordXml.h"
 
 #include "env/UCodec.h"
 

@@ -1,4 +1,4 @@
-#include "core/UWordErzeugung.h"
+#include "word/UWordErzeugung.h"
 
 #include <exception>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // package into a document package and edits its stories.
 #pragma once
 
-#include "core/UWordXml.h"
+#include "word/embedded/UWordXml.h"
 
 #include <memory>
 #include <string>

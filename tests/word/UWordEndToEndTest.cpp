@@ -1,9 +1,9 @@
 // The example templates as the program ships them, and their documents read back by a
 // real word processor (LibreOffice, headless, with a private profile).
-#include "core/UWordEmbedded.h"
+#include "word/embedded/UWordEmbedded.h"
 
 #include "config/TestOrdner.h"
-#include "core/TestWord.h"
+#include "support/TestWord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "core/UWordEmbedded.h"
+#include "word/embedded/UWordEmbedded.h"
 
 #include "config/TestOrdner.h"
-#include "core/TestWord.h"
+#include "support/TestWord.h"
 
 #include <gtest/gtest.h>
 
@@ -525,36 +525,6 @@ TEST(WordEmbeddedShow, StaysInsideTheFolderAndReportsFailures)
 }
 
 // The adapter around the engine ------------------------------------------------------
-
-TEST(WordAdapter, FactoryConnectionAndTemplateLookup)
-{
-    std::string error;
-    auto app = MakeWordApp(TWordBackend::Embedded, error);
-    ASSERT_TRUE(app) << error;
-    bool attached = true;
-    EXPECT_EQ(app->Connect(attached), "");
-    EXPECT_FALSE(attached);
-    EXPECT_FALSE(app->Visible());
-    app->Show();
-    EXPECT_TRUE(app->Visible());
-#ifndef TAVIX_HAVE_LIBREOFFICE
-    EXPECT_FALSE(MakeWordApp(TWordBackend::LibreOffice, error));
-    EXPECT_NE(error, "");
-#endif
-
-    TWordBackend kind = TWordBackend::LibreOffice;
-    EXPECT_TRUE(WordBackendFromName("Embedded", kind));
-    EXPECT_EQ(kind, TWordBackend::Embedded);
-    EXPECT_FALSE(WordBackendFromName("word", kind));
-
-    TTestOrdner folder;
-    EXPECT_EQ(FindWordTemplateFile(folder / "Brief"), "");
-    WriteBytes(folder / "Brief.ott", "x");
-    WriteBytes(folder / "Brief.dotx", "x");
-    EXPECT_EQ(FindWordTemplateFile(folder / "Brief"), folder / "Brief.dotx");
-    WriteBytes(folder / "Brief.dot", "x");
-    EXPECT_EQ(FindWordTemplateFile(folder / "Brief"), folder / "Brief.dot");
-}
 
 TEST(WordAdapter, UserTemplateFolderIsTheDesktopTemplatesFolder)
 {

@@ -1,4 +1,4 @@
-#include "core/UWordOoxml.h"
+#include "word/embedded/UWordOoxml.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "core/UWordOdf.h"
+#include "word/embedded/UWordOdf.h"
 
 #include <cctype>
 #include <cstring>

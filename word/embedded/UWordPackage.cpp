@@ -1,4 +1,4 @@
-#include "core/UWordPackage.h"
+#include "word/embedded/UWordPackage.h"
 
 #include <zip.h>
 

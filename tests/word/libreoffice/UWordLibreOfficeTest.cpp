@@ -3,14 +3,14 @@
 // second); the tests of starting, attaching, quitting and crashing run offices of their
 // own, each with a copy of the profile and its own pipe. Every office started here is
 // ended here.
-#include "core/UWordLibreOffice.h"
+#include "word/libreoffice/UWordLibreOffice.h"
 
 #include "config/TestOrdner.h"
-#include "core/TestWord.h"
+#include "support/TestWord.h"
 #include "core/TestKern.h"
 #include "core/UDokument.h"
-#include "core/UWordEmbedded.h"
-#include "core/UWordErzeugung.h"
+#include "word/embedded/UWordEmbedded.h"
+#include "word/UWordErzeugung.h"
 #include "env/UDateien.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // connection answers the queries of the template commands: the word processor's
 // user-template folder, the templates offered, the bookmarks of one template.
 //
-// Everything goes through the word-processor adapter (core/UWordAdapter.h). The main
+// Everything goes through the word-processor adapter (word/UWordAdapter.h). The main
 // window owns one TWordSitzung, which holds the window's WordApp and WordDoc; the log,
 // the busy cursor, the back end and the program that opens a finished document are
 // seams, so the program, tests and the command-line tool each fill them their own way.
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/UWordAdapter.h"
+#include "word/UWordBackend.h"
 
 class TDokument;
 

@@ -1,8 +1,8 @@
-#include "core/UWordPackage.h"
+#include "word/embedded/UWordPackage.h"
 
 #include "config/TestOrdner.h"
-#include "core/TestWord.h"
-#include "core/UWordEmbedded.h"
+#include "support/TestWord.h"
+#include "word/embedded/UWordEmbedded.h"
 
 #include <gtest/gtest.h>
 
