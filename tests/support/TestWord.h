@@ -361,3 +361,69 @@ inline std::vector<std::string> OdfParagraphs(const std::string& xml)
     }
     return texts;
 }
+
+// Empty when every complex field of an Office Open XML story is whole: begin, at most one
+// separate and end, in this order and properly nested; else what is wrong.
+inline std::string FieldProblems(const std::string& xml)
+{
+    auto doc = ParseXml(xml);
+    std::vector<bool> separated;  // per open field
+    for (const pugi::xpath_node& found : doc->select_nodes("//w:fldChar")) {
+        const std::string type = found.node().attribute("w:fldCharType").value();
+        if (type == "begin") {
+            separated.push_back(false);
+        } else if (type == "separate") {
+            if (separated.empty() || separated.back())
+                return "a separate character outside a field or twice in one";
+            separated.back() = true;
+        } else if (type == "end") {
+            if (separated.empty())
+                return "an end character without a begin";
+            separated.pop_back();
+        }
+    }
+    return separated.empty() ? std::string() : std::to_string(separated.size()) + " fields without an end";
+}
+
+// Runs of a legacy form field as Word writes them. The form data goes into the begin
+// character; the bookmark of a form field starts just after it.
+inline std::string FormFieldRuns(const std::string& formData, const std::string& instruction,
+                                 const std::string& result, const std::string& bookmarkAfterBegin = {})
+{
+    std::string runs = "<w:r><w:fldChar w:fldCharType=\"begin\"><w:ffData>" + formData + "</w:ffData></w:fldChar></w:r>"
+        + bookmarkAfterBegin + "<w:r><w:instrText xml:space=\"preserve\"> " + instruction + " </w:instrText></w:r>";
+    if (!result.empty())
+        runs += "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:rPr><w:b/></w:rPr><w:t xml:space=\"preserve\">"
+            + result + "</w:t></w:r>";
+    return runs + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
+}
+
+// A form as Word users build it: labels with a text form field, a check box and a
+// drop-down, each with its bookmark from just after the field's begin to after its end,
+// and a bookmark that starts before a date field and ends inside its result.
+inline std::string FormBody()
+{
+    const auto label = [](const std::string& text) {
+        return "<w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
+    };
+    const auto start = [](int id, const std::string& name) {
+        return "<w:bookmarkStart w:id=\"" + std::to_string(id) + "\" w:name=\"" + name + "\"/>";
+    };
+    const auto end = [](int id) { return "<w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/>"; };
+    return "<w:p>" + label("Name: ")
+        + FormFieldRuns("<w:name w:val=\"Name\"/><w:enabled/><w:textInput><w:maxLength w:val=\"40\"/></w:textInput>",
+                        "FORMTEXT", "\xE2\x80\x82\xE2\x80\x82\xE2\x80\x82", start(1, "Name"))
+        + end(1) + label(" (bitte vollst\xC3\xA4ndig)") + "</w:p>"
+        + "<w:p>" + label("Einverstanden: ") + start(2, "Zustimmung")
+        + FormFieldRuns("<w:name w:val=\"Check1\"/><w:enabled/><w:checkBox><w:sizeAuto/><w:default w:val=\"0\"/>"
+                        "</w:checkBox>", "FORMCHECKBOX", "")
+        + end(2) + "</w:p>"
+        + "<w:p>" + label("Farbe: ")
+        + FormFieldRuns("<w:name w:val=\"Farbe\"/><w:enabled/><w:ddList><w:listEntry w:val=\"Rot\"/>"
+                        "<w:listEntry w:val=\"Blau\"/></w:ddList>", "FORMDROPDOWN", "Rot", start(3, "Farbe"))
+        + end(3) + "</w:p>"
+        + "<w:p>" + label("Stand: ") + start(4, "Stand") + label("vom ")
+        + "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText> DATE \\@ \"dd.MM.yyyy\" </w:instrText></w:r>"
+          "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>01.</w:t></w:r>" + end(4)
+        + "<w:r><w:t>01.2026</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r>" + label(" Ende") + "</w:p>";
+}

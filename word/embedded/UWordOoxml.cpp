@@ -105,12 +105,14 @@ struct TWNames {
           PPrChange(w + "pPrChange"), Ins(w + "ins"), Del(w + "del"), MoveFrom(w + "moveFrom"),
           MoveTo(w + "moveTo"), RPrChange(w + "rPrChange"), UpdateFields(w + "updateFields"), Name(w + "name"),
           Id(w + "id"), Instr(w + "instr"), FldCharType(w + "fldCharType"), ColFirst(w + "colFirst"),
-          ColLast(w + "colLast"), Val(w + "val")
+          ColLast(w + "colLast"), Val(w + "val"), FfData(w + "ffData"), CheckBox(w + "checkBox"),
+          Checked(w + "checked"), DdList(w + "ddList"), Result(w + "result"), ListEntry(w + "listEntry")
     {
     }
     std::string P, R, RPr, PPr, T, Br, Tab, BookmarkStart, BookmarkEnd, CommentStart, CommentEnd, PermStart,
         PermEnd, FldSimple, FldChar, InstrText, FldData, SectPr, PPrChange, Ins, Del, MoveFrom, MoveTo,
-        RPrChange, UpdateFields, Name, Id, Instr, FldCharType, ColFirst, ColLast, Val;
+        RPrChange, UpdateFields, Name, Id, Instr, FldCharType, ColFirst, ColLast, Val, FfData, CheckBox, Checked,
+        DdList, Result, ListEntry;
 };
 
 bool Is(pugi::xml_node node, const std::string& name)
@@ -184,11 +186,91 @@ struct TStory {
     int Group;
 };
 
+// A field of begin, separate (optional) and end characters; the nodes are their runs.
 struct TComplexField {
     pugi::xml_node Begin, Separate, End;
+    pugi::xml_node FormData;  // the begin character's form-field data (w:ffData), if any
     std::string Instruction;
     bool Nested = false;
 };
+
+std::string FieldCharType(pugi::xml_node node, const TWNames& w)
+{
+    return Is(node, w.FldChar) ? node.attribute(w.FldCharType.c_str()).value() : std::string();
+}
+
+// The whole field whose begin character this is; false when its end is missing.
+bool FieldFrom(pugi::xml_node begin, const TWNames& w, TComplexField& field)
+{
+    field = {};
+    field.Begin = begin.parent();
+    field.FormData = begin.child(w.FfData.c_str());
+    int depth = 0;
+    for (pugi::xml_node node = NextInOrder(begin); node; node = NextInOrder(node)) {
+        const std::string type = FieldCharType(node, w);
+        if (type == "begin") {
+            ++depth;
+        } else if (type == "separate" && depth == 0 && !field.Separate) {
+            field.Separate = node.parent();
+        } else if (type == "end") {
+            if (depth-- == 0) {
+                field.End = node.parent();
+                return true;
+            }
+        } else if (Is(node, w.InstrText) && depth == 0 && !field.Separate) {
+            field.Instruction += node.text().get();
+        }
+    }
+    return false;
+}
+
+// The begin character of the field a separate or end character belongs to.
+pugi::xml_node BeginOf(pugi::xml_node character, const TWNames& w)
+{
+    int depth = 0;
+    for (pugi::xml_node node = PreviousInOrder(character); node; node = PreviousInOrder(node)) {
+        const std::string type = FieldCharType(node, w);
+        if (type == "end")
+            ++depth;
+        else if (type == "begin" && depth-- == 0)
+            return node;
+    }
+    return {};
+}
+
+// The fields a range touches: those it holds whole and those it cuts (holding only some
+// of their characters), each by its begin character, in document order.
+struct TFieldsInRange {
+    std::vector<pugi::xml_node> Whole, Cut;
+};
+
+TFieldsInRange FieldsInRange(pugi::xml_node start, pugi::xml_node end, const TWNames& w)
+{
+    TFieldsInRange fields;
+    std::vector<pugi::xml_node> open;
+    const auto cut = [&fields](pugi::xml_node begin) {
+        if (begin && std::find(fields.Cut.begin(), fields.Cut.end(), begin) == fields.Cut.end())
+            fields.Cut.push_back(begin);
+    };
+    for (pugi::xml_node node = NextInOrder(start); node && node != end; node = NextInOrder(node)) {
+        const std::string type = FieldCharType(node, w);
+        if (type == "begin") {
+            open.push_back(node);
+        } else if (type == "separate" && open.empty()) {
+            cut(BeginOf(node, w));
+        } else if (type == "end") {
+            if (open.empty()) {
+                cut(BeginOf(node, w));
+            } else {
+                fields.Whole.push_back(open.back());
+                open.pop_back();
+            }
+        }
+    }
+    for (pugi::xml_node begin : open)
+        cut(begin);
+    return fields;
+}
 
 // Splits a field instruction into words; quoted words lose their quotes.
 std::vector<std::string> InstructionWords(const std::string& instruction)
@@ -238,6 +320,49 @@ bool RefTarget(const std::string& instruction, std::string& bookmark)
     return true;
 }
 
+// The legacy form-field kinds by their instruction.
+enum class TFormKind { None, Text, CheckBox, DropDown };
+
+TFormKind FormKindOf(const TComplexField& field)
+{
+    const std::vector<std::string> words = InstructionWords(field.Instruction);
+    const std::string first = words.empty() ? std::string() : Lower(words[0]);
+    if (first == "formtext")
+        return TFormKind::Text;
+    if (first == "formcheckbox")
+        return TFormKind::CheckBox;
+    if (first == "formdropdown")
+        return TFormKind::DropDown;
+    return TFormKind::None;
+}
+
+// Whether the range holds text outside the field.
+bool HasTextOutside(pugi::xml_node start, pugi::xml_node end, const TComplexField& field, const TWNames& w)
+{
+    for (pugi::xml_node node = NextInOrder(start); node && node != end; node = NextInOrder(node)) {
+        if (node == field.Begin) {
+            node = field.End;
+            continue;
+        }
+        if (Is(node, w.T) && *node.text().get())
+            return true;
+    }
+    return false;
+}
+
+// Answers that check a check box, in either language of the program.
+bool IsYesLike(const std::string& utf8)
+{
+    std::string answer = Lower(utf8);
+    const std::size_t first = answer.find_first_not_of(" \t");
+    const std::size_t last = answer.find_last_not_of(" \t");
+    answer = first == std::string::npos ? std::string() : answer.substr(first, last - first + 1);
+    for (const char* yes : {"1", "x", "ja", "yes", "true"})
+        if (answer == yes)
+            return true;
+    return false;
+}
+
 class TOoxmlContent final : public TWordContent {
 public:
     std::string Load(TWordPackage& package);
@@ -258,6 +383,11 @@ private:
     std::string LoadStories();
     void IndexStory(std::size_t storyIndex);
     std::string FillOccurrence(std::size_t index, const std::vector<TTextPiece>& pieces);
+    // Widens the range over every field it cuts, or finds the form field it belongs to.
+    std::string FitRangeToFields(TStory& story, const std::string& name, pugi::xml_node start,
+                                 pugi::xml_node end, TComplexField& form) const;
+    std::string FillFormField(TStory& story, TComplexField& field, const std::vector<TTextPiece>& pieces);
+    std::string ReplaceFieldResult(TStory& story, TComplexField& field, const std::vector<TTextPiece>& pieces);
     // Inserts the text as one run into parent after the node (at its start when null).
     void InsertRun(TStory& story, pugi::xml_node parent, pugi::xml_node after, pugi::xml_node format,
                    const std::vector<TTextPiece>& pieces) const;
@@ -590,6 +720,12 @@ std::string TOoxmlContent::FillOccurrence(std::size_t index, const std::vector<T
     if (Precedes(end, start))
         start.parent().insert_move_after(end, start);
 
+    TComplexField form;
+    if (std::string error = FitRangeToFields(story, occurrence.Name, start, end, form); !error.empty())
+        return error;
+    if (form.Begin)
+        return FillFormField(story, form, pieces);
+
     const pugi::xml_node format = FormatRun(start, end, w, rules);
     pugi::xml_node formatProps;
     pugi::xml_document keeper;  // holds the formatting while its run is removed
@@ -602,6 +738,110 @@ std::string TOoxmlContent::FillOccurrence(std::size_t index, const std::vector<T
     if (!error.empty())
         return error;
     InsertRun(story, start.parent(), start, formatProps, pieces);
+    story.Part->Changed = true;
+    return {};
+}
+
+std::string TOoxmlContent::FitRangeToFields(TStory& story, const std::string& name, pugi::xml_node start,
+                                           pugi::xml_node end, TComplexField& form) const
+{
+    const TWNames& w = story.W;
+    // Each round takes in whole fields; a field that cannot be taken in whole (its end is
+    // missing, or a marker sits inside one of its runs) stops the fill, not the document.
+    constexpr int kMaxRounds = 100;
+    for (int round = 0; round < kMaxRounds; ++round) {
+        const TFieldsInRange fields = FieldsInRange(start, end, w);
+        // A bookmark around a legacy form field, or just inside it as Word writes them,
+        // names the form field: it keeps its field and takes the answer as its value.
+        std::vector<TComplexField> forms;
+        for (const std::vector<pugi::xml_node>* list : {&fields.Whole, &fields.Cut})
+            for (pugi::xml_node begin : *list) {
+                TComplexField field;
+                if (FieldFrom(begin, w, field) && FormKindOf(field) != TFormKind::None)
+                    forms.push_back(field);
+            }
+        if (forms.size() == 1) {
+            const TComplexField& field = forms.front();
+            const std::string formName = field.FormData.child(w.Name.c_str()).attribute(w.Val.c_str()).value();
+            if (Lower(formName) == Lower(name) || !HasTextOutside(start, end, field, w)) {
+                form = field;
+                return {};
+            }
+        }
+        if (fields.Cut.empty())
+            return {};
+        for (pugi::xml_node begin : fields.Cut) {
+            TComplexField field;
+            if (!FieldFrom(begin, w, field))
+                return "The bookmark covers part of a field that has no end; the template is damaged there.";
+            if (Precedes(field.Begin, start))
+                field.Begin.parent().insert_move_before(start, field.Begin);
+            if (Precedes(end, field.End))
+                field.End.parent().insert_move_after(end, field.End);
+        }
+    }
+    return "The bookmark covers part of a field that cannot be replaced as a whole.";
+}
+
+std::string TOoxmlContent::FillFormField(TStory& story, TComplexField& field, const std::vector<TTextPiece>& pieces)
+{
+    const TWNames& w = story.W;
+    story.Part->Changed = true;
+    pugi::xml_node data = field.FormData;
+    if (!data)
+        data = field.Begin.child(w.FldChar.c_str()).append_child(w.FfData.c_str());
+    const std::string answer = PiecesAsLine(pieces);
+    switch (FormKindOf(field)) {
+        case TFormKind::CheckBox: {
+            pugi::xml_node box = data.child(w.CheckBox.c_str());
+            if (!box)
+                box = data.append_child(w.CheckBox.c_str());
+            while (box.remove_child(w.Checked.c_str())) {
+            }
+            box.append_child(w.Checked.c_str()).append_attribute(w.Val.c_str()) = IsYesLike(answer) ? "1" : "0";
+            return {};
+        }
+        case TFormKind::DropDown: {
+            pugi::xml_node list = data.child(w.DdList.c_str());
+            int index = -1;
+            for (pugi::xml_node entry : list.children(w.ListEntry.c_str())) {
+                ++index;
+                const std::string value = entry.attribute(w.Val.c_str()).value();
+                if (Lower(value) != Lower(answer))
+                    continue;
+                pugi::xml_node result = list.child(w.Result.c_str());
+                if (!result)
+                    result = list.prepend_child(w.Result.c_str());
+                result.remove_attribute(w.Val.c_str());
+                result.append_attribute(w.Val.c_str()) = index;
+                // The shown entry follows the choice, where the field shows one.
+                return field.Separate ? ReplaceFieldResult(story, field, {{TTextPiece::Text, value}}) : std::string();
+            }
+            return ReplaceFieldResult(story, field, pieces);
+        }
+        default: return ReplaceFieldResult(story, field, pieces);
+    }
+}
+
+std::string TOoxmlContent::ReplaceFieldResult(TStory& story, TComplexField& field,
+                                              const std::vector<TTextPiece>& pieces)
+{
+    const TWNames& w = story.W;
+    if (!field.Separate) {
+        field.Separate = field.End.parent().insert_child_before(w.R.c_str(), field.End);
+        field.Separate.append_child(w.FldChar.c_str()).append_attribute(w.FldCharType.c_str()) = "separate";
+    }
+    pugi::xml_node format = field.Begin;
+    for (pugi::xml_node node = NextInOrder(field.Separate); node && node != field.End; node = NextInOrder(node))
+        if (Is(node, w.R) && HasText(node, w)) {
+            format = node;
+            break;
+        }
+    pugi::xml_document keeper;
+    const pugi::xml_node props = keeper.append_copy(format.child(w.RPr.c_str()));
+    if (std::string error = ClearRange(field.Separate, field.End, story.Rules, Bookmarks_.Forgetter()); !error.empty())
+        return error;
+    InsertRun(story, field.Separate.parent(), field.Separate, props, pieces);
     story.Part->Changed = true;
     return {};
 }

@@ -217,6 +217,16 @@ pugi::xml_node NextInOrder(pugi::xml_node node)
     return {};
 }
 
+pugi::xml_node PreviousInOrder(pugi::xml_node node)
+{
+    pugi::xml_node previous = node.previous_sibling();
+    if (!previous)
+        return node.parent().type() == pugi::node_document ? pugi::xml_node() : node.parent();
+    while (previous.last_child())
+        previous = previous.last_child();
+    return previous;
+}
+
 bool IsAncestorOf(pugi::xml_node ancestor, pugi::xml_node node)
 {
     for (node = node.parent(); node; node = node.parent())

@@ -36,6 +36,8 @@ std::string PrefixFor(pugi::xml_node root, const char* uri, const std::string& f
 
 // The node after node in document order (start tags), null at the end.
 pugi::xml_node NextInOrder(pugi::xml_node node);
+// The node before node in document order (start tags), null before the root element.
+pugi::xml_node PreviousInOrder(pugi::xml_node node);
 // Whether a's start tag comes before b's.
 bool Precedes(pugi::xml_node a, pugi::xml_node b);
 bool IsAncestorOf(pugi::xml_node ancestor, pugi::xml_node node);

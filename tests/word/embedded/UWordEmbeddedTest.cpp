@@ -106,6 +106,52 @@ TEST(WordEmbeddedDocx, FillReplacesTheBookmarkContent)
     }
 }
 
+// Form fields keep their field and take the answer as their value; a bookmark that cuts
+// a field is widened to the whole field. No fill leaves a field without its characters.
+TEST(WordEmbeddedDocx, FormFieldsTakeTheAnswerAndNoFieldIsCut)
+{
+    struct TFormCase {
+        const char* Label;
+        std::string Name, Answer;
+        std::vector<std::string> Paragraphs;  // UTF-8, after the fill
+        const char* Expect;                   // an XPath that must find a node afterwards
+    };
+    const std::string blank = "\xE2\x80\x82\xE2\x80\x82\xE2\x80\x82";
+    const std::vector<std::string> untouched = {"Name: " + blank + " (bitte vollst\xC3\xA4ndig)", "Einverstanden: ",
+                                                "Farbe: Rot", "Stand: vom 01.01.2026 Ende"};
+    const auto with = [&](std::size_t row, const std::string& text) {
+        std::vector<std::string> paragraphs = untouched;
+        paragraphs[row] = text;
+        return paragraphs;
+    };
+    const std::vector<TFormCase> cases = {
+        {"text form field", "Name", "M\xFCller", with(0, "Name: M\xC3\xBCller (bitte vollst\xC3\xA4ndig)"),
+         "//w:instrText[contains(., 'FORMTEXT')]"},
+        {"text form field, formatting of its result", "Name", "x", with(0, "Name: x (bitte vollst\xC3\xA4ndig)"),
+         "//w:r[w:t='x']/w:rPr/w:b"},
+        {"check box, yes", "Zustimmung", "Ja", untouched, "//w:checkBox/w:checked[@w:val='1']"},
+        {"check box, any case", "Zustimmung", " TRUE ", untouched, "//w:checkBox/w:checked[@w:val='1']"},
+        {"check box, no", "Zustimmung", "nein", untouched, "//w:checkBox/w:checked[@w:val='0']"},
+        {"drop-down, an entry", "Farbe", "blau", with(2, "Farbe: Blau"), "//w:ddList/w:result[@w:val='1']"},
+        {"drop-down, another text", "Farbe", "Gr\xFCn", with(2, "Farbe: Gr\xC3\xBCn"),
+         "//w:instrText[contains(., 'FORMDROPDOWN')]"},
+        {"bookmark ending inside a field's result", "Stand", "heute", with(3, "Stand: heute Ende"),
+         "//w:bookmarkStart[@w:name='Stand']"},
+    };
+    for (const TFormCase& c : cases) {
+        SCOPED_TRACE(c.Label);
+        const std::string xml = FilledBody(FormBody(), c.Name, c.Answer);
+        EXPECT_EQ(FieldProblems(xml), "");
+        EXPECT_EQ(DocxParagraphs(xml), c.Paragraphs);
+        EXPECT_EQ(Count(xml, c.Expect), 1u) << xml;
+        EXPECT_EQ(Count(xml, "//w:fldChar[@w:fldCharType='begin']"), c.Name == "Stand" ? 3u : 4u);
+    }
+    // The date field went with the range that cut it; the form fields all stayed.
+    const std::string stand = FilledBody(FormBody(), "Stand", "heute");
+    EXPECT_EQ(Count(stand, "//w:instrText[contains(., 'DATE')]"), 0u);
+    EXPECT_EQ(DocxBookmarkText(stand, "Stand"), "heute");
+}
+
 TEST(WordEmbeddedDocx, NewTextTakesTheFormattingOfTheRunItReplaces)
 {
     // First replaced run is bold: the answer is bold, not the plain run after it.

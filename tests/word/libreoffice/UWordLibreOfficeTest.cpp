@@ -990,3 +990,53 @@ TEST(WordLibreOffice, TheToolFillsAndListsTheDotExample)
 }
 
 }  // namespace
+
+namespace {
+
+// A finished document as LibreOffice reads it: saved by the office as OpenDocument text.
+std::string ContentAsLibreOfficeReadsIt(const std::string& document)
+{
+    std::string error;
+    auto doc = g_world->Shared->AddDocument(document, false, error);
+    EXPECT_TRUE(doc) << document << ": " << error;
+    if (!doc)
+        return {};
+    const std::string copy = document + ".odt";
+    EXPECT_EQ(doc->SaveAs(copy, true), "");
+    doc->Close();
+    return ZipPart(copy, "content.xml");
+}
+
+}  // namespace
+
+// A form filled by the embedded engine stays a form in the office: labels, answers and
+// the form fields with their values.
+TEST(WordLibreOffice, AFilledFormReadsBackWithItsFieldsAndLabels)
+{
+    REQUIRE_OFFICE();
+    TDocxLayout layout;
+    layout.Body = FormBody();
+    std::string error;
+    auto doc = TWordEmbeddedDoc::FromBytes(MakeDocx(layout), "Formular.dotx", false, {}, error);
+    ASSERT_TRUE(doc) << error;
+    for (const auto& [name, answer] : {std::pair<const char*, const char*>{"Name", "M\xFC" "ller"},
+                                       {"Zustimmung", "Ja"}, {"Farbe", "Blau"}, {"Stand", "heute"}})
+        EXPECT_EQ(doc->FillBookmark(name, answer), "") << name;
+    const std::string written = g_world->Folder / "Formular.docx";
+    ASSERT_EQ(doc->SaveAs(written, true), "");
+    EXPECT_EQ(FieldProblems(PartOf(ReadBytes(written), "word/document.xml")), "");
+
+    const std::string content = ContentAsLibreOfficeReadsIt(written);
+    const std::vector<std::string> paragraphs = OdfParagraphs(content);
+    EXPECT_TRUE(HasParagraph(paragraphs, "Name: M\xC3\xBCller (bitte vollst\xC3\xA4ndig)")) << content;
+    EXPECT_TRUE(HasParagraph(paragraphs, "Stand: heute Ende")) << content;
+    auto xml = ParseXml(content);
+    EXPECT_TRUE(xml->select_node("//field:fieldmark-start[@field:type='vnd.oasis.opendocument.field.FORMTEXT']"))
+        << content;
+    EXPECT_TRUE(xml->select_node("//field:fieldmark[@field:type='vnd.oasis.opendocument.field.FORMCHECKBOX']"
+                                 "/field:param[@field:name='Checkbox_Checked'][@field:value='true']"))
+        << content;
+    EXPECT_TRUE(xml->select_node("//field:fieldmark[@field:type='vnd.oasis.opendocument.field.FORMDROPDOWN']"
+                                 "/field:param[@field:name='Dropdown_Selected'][@field:value='1']"))
+        << content;
+}
