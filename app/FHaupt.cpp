@@ -822,8 +822,12 @@ void TFMHaupt::NewTemplate()
                                    chosen) < 0)
         return;
     TBusyCursor busy;
+    // A template the word processor cannot read leaves the list as it was (the message said why).
+    const TWordSitzung::TBookmarkListe listed = word_->ListBookmarks(folder + chosen);
+    if (!listed.Ok)
+        return;
+    const std::vector<std::string>& bookmarks = listed.Usable;
     dokument_.SetWordTemplate(folder + chosen);
-    const std::vector<std::string> bookmarks = word_->ListBookmarks(dokument_.WordTemplate());
     dokument_.ClearFields();
     dokument_.SetProvisionalFileName(dokument_.NewName() + ".TXL");
     for (const std::string& bookmark : bookmarks) {

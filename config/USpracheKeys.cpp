@@ -82,6 +82,7 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"FMHaupt", "QuestionWTemplate"},
     {"FMHaupt", "TemplateNotFoundMsg", 1},  // .dot file
     {"FMHaupt", "TextmarkeMsg", 1},         // bookmark name
+    {"FMHaupt", "UnusableBookmarkMsg", 1},  // bookmark name
     {"FMHaupt", "Document"},
     {"FMHaupt", "DocumentWrittenMsg", 1},  // the document file written
     {"FMHaupt", "TemplateDir"},

@@ -730,11 +730,14 @@ int RunListBookmarks(const TOptionen& options, TKonsolenMeldungen& meldungen)
     sitzung.SetOpener([](const std::string&) { return std::string(); });
     meldungen.Context = options.WordTemplate;
     const int errorsBefore = meldungen.Errors;
-    const std::vector<std::string> names = sitzung.ListBookmarks(file);
-    for (const std::string& name : names)
+    const TWordSitzung::TBookmarkListe names = sitzung.ListBookmarks(file);
+    for (const std::string& name : names.Usable)
         std::cout << ConsoleText(name) << "\n";
     std::cout << std::flush;
-    return meldungen.Errors == errorsBefore ? kExitOk : kExitFailed;
+    for (const std::string& utf8 : names.Unusable)
+        Report(options.WordTemplate, "warning: the bookmark \"" + utf8
+                                         + "\" is not listed: its name has characters that a field's ID cannot hold");
+    return names.Ok && meldungen.Errors == errorsBefore ? kExitOk : kExitFailed;
 }
 
 }  // namespace

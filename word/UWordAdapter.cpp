@@ -1,5 +1,7 @@
 #include "word/UWordAdapter.h"
 
+#include "env/UCodec.h"
+
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -42,4 +44,24 @@ std::string FindWordTemplateFile(const std::string& base)
             return file;
     }
     return {};
+}
+
+TBookmarkNamen SplitBookmarkNames(const std::vector<std::string>& utf8Names)
+{
+    TBookmarkNamen names;
+    for (const std::string& utf8 : utf8Names) {
+        if (utf8.empty() || utf8.front() == '_')
+            continue;
+        std::string name;
+        if (Utf8ToWindows1252(utf8, name))
+            names.Usable.push_back(name);
+        else
+            names.Unusable.push_back(utf8);
+    }
+    return names;
+}
+
+std::vector<std::string> TWordDoc::Bookmarks() const
+{
+    return SplitBookmarkNames(BookmarkNames()).Usable;
 }

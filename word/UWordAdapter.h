@@ -42,14 +42,20 @@ public:
     TWordDoc& operator=(const TWordDoc&) = delete;
     virtual ~TWordDoc() = default;
 
-    // Replaces the content of every occurrence of the bookmark with text and keeps the
-    // bookmark around the new text. A vertical tab (code 11) is a manual line break.
+    // Replaces the content of the bookmark with text and keeps the bookmark around the
+    // new text. A vertical tab (code 11) is a manual line break.
     virtual std::string FillBookmark(const std::string& name, const std::string& text) = 0;
+    // What the log should say beyond errors since the last call (a bookmark name used
+    // twice, of which only the first was filled); each note is handed out once.
+    virtual std::vector<std::string> TakeNotices() { return {}; }
     // Gives cross-references to filled bookmarks their new text and has the word
     // processor update the other fields when the document is opened.
     virtual std::string UpdateFields() = 0;
-    // The names of the bookmarks a user sees, in reading order, each once.
-    virtual std::vector<std::string> Bookmarks() const = 0;
+    // The names of the bookmarks, in reading order, each once, as UTF-8 (the word
+    // processor's own hidden ones, beginning with "_", included).
+    virtual std::vector<std::string> BookmarkNames() const = 0;
+    // The names a user sees that can be a field's ID, as single-byte text.
+    std::vector<std::string> Bookmarks() const;
     // The extension of the finished document (".docx", ".odt").
     virtual std::string Extension() const = 0;
     // Leaves the document with the user: written into folder as baseName + Extension()
@@ -63,6 +69,20 @@ public:
     virtual void Close() = 0;
     virtual bool Visible() const = 0;
 };
+
+// The error text of a fill whose bookmark the template does not have, in every back end.
+inline std::string MissingBookmarkError(const std::string& name)
+{
+    return "The bookmark \"" + name + "\" does not exist.";
+}
+
+// Bookmark names (UTF-8) without the hidden ones, split into those that can be a field's
+// ID, as single-byte text, and those the file encoding cannot hold (UTF-8, as found).
+struct TBookmarkNamen {
+    std::vector<std::string> Usable;
+    std::vector<std::string> Unusable;
+};
+TBookmarkNamen SplitBookmarkNames(const std::vector<std::string>& utf8Names);
 
 class TWordApp {
 public:

@@ -298,8 +298,12 @@ int TWordSitzung::FillBookmarks()
             if (!error.empty()) {
                 ++failed;
                 Log(ErrorMarker() + field->ID + "," + field->Question + "," + field->Answer);
-                Log(FormatMsg(GetText("FMHaupt", "TextmarkeMsg"), {field->ID}));
+                // A missing bookmark is the user's to mend; any other cause is the engine's to tell.
+                Log(error == MissingBookmarkError(field->ID) ? FormatMsg(GetText("FMHaupt", "TextmarkeMsg"), {field->ID})
+                                                             : error);
             }
+            for (const std::string& notice : wordDoc_->TakeNotices())
+                Log(notice);
         } catch (const std::exception& failure) {
             ++failed;
             Log(ErrorMarker() + GetText("FMHaupt", "Document"));
@@ -367,9 +371,9 @@ std::vector<std::string> TWordSitzung::ListWordTemplates(std::string& folder)
     return names;
 }
 
-std::vector<std::string> TWordSitzung::ListBookmarks(const std::string& templateName)
+TWordSitzung::TBookmarkListe TWordSitzung::ListBookmarks(const std::string& templateName)
 {
-    std::vector<std::string> names;
+    TBookmarkListe names;
     std::string file = templateName;
     std::string exampleName;
     if (SplitExamplesMarker(templateName, exampleName)) {
@@ -386,15 +390,23 @@ std::vector<std::string> TWordSitzung::ListBookmarks(const std::string& template
     std::unique_ptr<TWordApp> app;
     try {
         app = ConnectWord(false, attached, error);
-        if (!app)
+        if (!app) {
+            ShowError(error);
             return names;
+        }
         if (std::unique_ptr<TWordDoc> doc = AddDocument(*app, file, false)) {
-            names = doc->Bookmarks();
+            static_cast<TBookmarkNamen&>(names) = SplitBookmarkNames(doc->BookmarkNames());
+            names.Ok = true;
             doc->Close();
         }
-    } catch (const std::exception&) {
-        // The names read so far are the answer.
+    } catch (const std::exception& failure) {
+        ShowError(failure.what());
     }
+    for (const std::string& unusable : names.Unusable)
+        Log(FormatMsg(TextOrFallback("FMHaupt", "UnusableBookmarkMsg",
+                                     "The bookmark \"%s\" was left out: its name has characters that a field's ID "
+                                     "cannot hold."),
+                      {PathForDisplay(unusable)}));
     QuitIfStarted(app.get(), attached);
     return names;
 }

@@ -100,8 +100,14 @@ public:
     // "VerzeichnisWord", which folder receives; lock files ("~$") are left out.
     std::vector<std::string> ListWordTemplates(std::string& folder);
     // The bookmark names of a template (a path, with or without extension, or a bare
-    // name looked up in the user-template folder), in reading order.
-    std::vector<std::string> ListBookmarks(const std::string& templateName);
+    // name looked up in the user-template folder), in reading order, split as
+    // SplitBookmarkNames splits them; each name that cannot be a field's ID is logged.
+    // A word processor that cannot start or read the template is an error message, and
+    // ok false.
+    struct TBookmarkListe : TBookmarkNamen {
+        bool Ok = false;
+    };
+    TBookmarkListe ListBookmarks(const std::string& templateName);
 
     // ---- The window's connection ---------------------------------------------------------
     TWordApp* WordApp() const { return wordApp_.get(); }

@@ -561,7 +561,7 @@ TEST_F(FHauptTest, NewTemplateMakesOneFieldPerBookmark)
     EXPECT_TRUE(window->Dokument().Changed());
     EXPECT_EQ(window->Dokument().FileName(), "New.TXL");
     EXPECT_EQ(window->Dokument().WordTemplate(), examples + "Invoice");
-    const std::vector<std::string> bookmarks = window->WordSitzung().ListBookmarks(examples + "Invoice");
+    const std::vector<std::string> bookmarks = window->WordSitzung().ListBookmarks(examples + "Invoice").Usable;
     ASSERT_FALSE(bookmarks.empty());
     EXPECT_EQ(Questions(*window), bookmarks);
     EXPECT_EQ(window->Dokument().Field(0)->ID, bookmarks.front());

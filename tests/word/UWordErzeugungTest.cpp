@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <stdexcept>
+#include <utility>
 
 #include "core/TestKern.h"
 #include "support/TestWord.h"
@@ -25,6 +27,9 @@ struct TFakeWord {
     std::string AddError;
     std::string ShowError;
     std::set<std::string> Missing;  // bookmarks that do not exist
+    std::set<std::string> Broken;   // bookmarks that exist but cannot be filled
+    std::map<std::string, std::string> NoticeOf;  // what filling a bookmark notes for the log
+    std::vector<std::string> Pending;             // notes not yet taken
     std::string Throwing;           // a bookmark whose filling throws
     std::vector<std::string> Bookmarks;
 };
@@ -35,16 +40,21 @@ public:
     std::string FillBookmark(const std::string& name, const std::string& text) override
     {
         word_.Calls.push_back("Fill " + name + "=" + text);
+        if (word_.NoticeOf.count(name))
+            word_.Pending.push_back(word_.NoticeOf.at(name));
         if (name == word_.Throwing)
             throw std::runtime_error("kaputt");
-        return word_.Missing.count(name) ? "no bookmark " + name : "";
+        if (word_.Missing.count(name))
+            return MissingBookmarkError(name);
+        return word_.Broken.count(name) ? "The bookmark \"" + name + "\" cannot be filled: broken" : "";
     }
     std::string UpdateFields() override
     {
         word_.Calls.push_back("Update");
         return {};
     }
-    std::vector<std::string> Bookmarks() const override { return word_.Bookmarks; }
+    std::vector<std::string> BookmarkNames() const override { return word_.Bookmarks; }
+    std::vector<std::string> TakeNotices() override { return std::exchange(word_.Pending, {}); }
     std::string Extension() const override { return ".docx"; }
     std::string ShowDocument(const std::string& folder, const std::string& baseName, std::string& written) override
     {
@@ -221,22 +231,25 @@ TEST_F(WordErzeugungTest, AFailedBookmarkIsLoggedAndTheNextFieldFilled)
     AddField("B", ftInteger, "2");
     AddField("C", ftString, "drei");
     AddField("D", ftString, "vier");
+    AddField("E", ftString, "f\xFCnf");
     word_.Missing = {"B"};
     word_.Throwing = "C";
+    word_.Broken = {"D"};
+    word_.NoticeOf = {{"E", "E twice"}};
 
     const TErzeugung result = sitzung_.GenerateDocument();
 
-    EXPECT_TRUE(Called("Fill D=vier"));
+    EXPECT_TRUE(Called("Fill E=f\xFCnf"));
     EXPECT_TRUE(Called("Update"));
-    EXPECT_EQ(result.FailedFields, 2);
+    EXPECT_EQ(result.FailedFields, 3);
     EXPECT_TRUE(result.Generated);
     EXPECT_FALSE(result.Complete());
-    ASSERT_EQ(log_.size(), 5u);
-    EXPECT_EQ(log_[0], "FEHLER : B,Frage B,2");
-    EXPECT_EQ(log_[1], "Textmarke B fehlt");
-    EXPECT_EQ(log_[2], "FEHLER : Ausf\xFCllen");
-    EXPECT_EQ(log_[3], "kaputt");
-    EXPECT_EQ(log_[4].rfind("Geschrieben: ", 0), 0u);
+    // A missing bookmark gets the language's advice, any other failure its real cause.
+    EXPECT_EQ(log_, (std::vector<std::string>{"FEHLER : B,Frage B,2", "Textmarke B fehlt", "FEHLER : Ausf\xFCllen",
+                                              "kaputt", "FEHLER : D,Frage D,vier",
+                                              "The bookmark \"D\" cannot be filled: broken", "E twice",
+                                              log_.empty() ? "" : log_.back()}));
+    EXPECT_EQ(log_.back().rfind("Geschrieben: ", 0), 0u);
     EXPECT_TRUE(env_.Meldungen.Meldungen.empty()) << "bookmark failures go to the log only";
 }
 
@@ -460,8 +473,14 @@ TEST_F(WordErzeugungTest, TemplatesOfAllFormatsAreListedOnceWithoutLockFiles)
 
 TEST_F(WordErzeugungTest, BookmarksAreReadFromAHiddenDocumentThatIsClosedAgain)
 {
-    word_.Bookmarks = {"Name", "Ort"};
-    EXPECT_EQ(sitzung_.ListBookmarks("/t/Brief"), word_.Bookmarks);
+    word_.Bookmarks = {"Name", "_Toc1", "\xD0\x98\xD0\xBC\xD1\x8F", "Ort"};
+    const TWordSitzung::TBookmarkListe listed = sitzung_.ListBookmarks("/t/Brief");
+    EXPECT_TRUE(listed.Ok);
+    EXPECT_EQ(listed.Usable, (std::vector<std::string>{"Name", "Ort"}));
+    // A name the file encoding cannot hold is no field's ID, but the log says it was left.
+    EXPECT_EQ(listed.Unusable, (std::vector<std::string>{"\xD0\x98\xD0\xBC\xD1\x8F"}));
+    ASSERT_EQ(log_.size(), 1u);
+    EXPECT_EQ(log_[0], "The bookmark \"???\" was left out: its name has characters that a field's ID cannot hold.");
     EXPECT_EQ(word_.Calls, (std::vector<std::string>{"Connect", "Add /t/Brief hidden", "Close", "Quit"}));
 
     // A bare name is a name in the user-template folder.
@@ -471,10 +490,16 @@ TEST_F(WordErzeugungTest, BookmarksAreReadFromAHiddenDocumentThatIsClosedAgain)
     EXPECT_TRUE(Called("Add " + env_.Path("benutzer/Brief") + " hidden"));
     EXPECT_FALSE(Called("Quit"));
 
-    // A template that cannot be opened: its error is shown, no names.
+    // A template that cannot be opened, or a word processor that cannot start: the error
+    // is shown, no names.
     word_.AddError = "bad zip";
-    EXPECT_TRUE(sitzung_.ListBookmarks("/t/Brief").empty());
+    EXPECT_FALSE(sitzung_.ListBookmarks("/t/Brief").Ok);
     EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"bad zip"}));
+    word_.ConnectError = "no office";
+    const TWordSitzung::TBookmarkListe none = sitzung_.ListBookmarks("/t/Brief");
+    EXPECT_FALSE(none.Ok);
+    EXPECT_TRUE(none.Usable.empty());
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"bad zip", "no office"}));
 }
 
 // ---- With the embedded engine ---------------------------------------------------------

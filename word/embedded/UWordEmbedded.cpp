@@ -180,8 +180,12 @@ std::string TWordEmbeddedDoc::FillBookmark(const std::string& name, const std::s
     if (!Content_)
         return "The document is closed.";
     const std::string utf8Name = Windows1252ToUtf8(name);
-    if (!Content_->HasBookmark(utf8Name))
-        return "The bookmark \"" + name + "\" does not exist.";
+    if (!Content_->HasBookmark(utf8Name)) {
+        const std::string cause = Content_->RemovalCause(utf8Name);
+        if (!cause.empty())
+            return "The bookmark \"" + name + "\" no longer exists: " + PathForDisplay(cause) + ".";
+        return MissingBookmarkError(name);
+    }
     const std::string error = Content_->Fill(utf8Name, SplitAnswer(text));
     if (!error.empty())
         return "The bookmark \"" + name + "\" cannot be filled: " + error;
@@ -195,19 +199,18 @@ std::string TWordEmbeddedDoc::UpdateFields()
     return Content_->UpdateFields();
 }
 
-// Names beginning with "_" are the word processor's own hidden bookmarks (references,
-// tables of contents); names without a single-byte form cannot be a field's ID.
-std::vector<std::string> TWordEmbeddedDoc::Bookmarks() const
+std::vector<std::string> TWordEmbeddedDoc::BookmarkNames() const
 {
-    std::vector<std::string> names;
-    if (!Content_)
-        return names;
-    for (const std::string& utf8 : Content_->Bookmarks()) {
-        std::string name;
-        if (!utf8.empty() && utf8.front() != '_' && Utf8ToWindows1252(utf8, name))
-            names.push_back(name);
-    }
-    return names;
+    return Content_ ? Content_->Bookmarks() : std::vector<std::string>();
+}
+
+std::vector<std::string> TWordEmbeddedDoc::TakeNotices()
+{
+    std::vector<std::string> notices;
+    if (Content_)
+        for (const std::string& utf8 : Content_->TakeNotices())
+            notices.push_back(PathForDisplay(utf8));
+    return notices;
 }
 
 std::string TWordEmbeddedDoc::Extension() const

@@ -31,7 +31,8 @@ public:
 
     std::string FillBookmark(const std::string& name, const std::string& text) override;
     std::string UpdateFields() override;
-    std::vector<std::string> Bookmarks() const override;
+    std::vector<std::string> TakeNotices() override;
+    std::vector<std::string> BookmarkNames() const override;
     std::string Extension() const override;
     std::string ShowDocument(const std::string& folder, const std::string& baseName, std::string& writtenFile) override;
     std::string SaveAs(const std::string& path, bool overwrite) override;

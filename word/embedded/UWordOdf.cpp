@@ -187,6 +187,7 @@ public:
 
     std::vector<std::string> Bookmarks() const override;
     bool HasBookmark(const std::string& name) const override { return !Bookmarks_.Find(name).empty(); }
+    std::string RemovalCause(const std::string& name) const override { return Bookmarks_.RemovalCause(name); }
     std::string Fill(const std::string& name, const std::vector<TTextPiece>& pieces) override;
     std::string UpdateFields() override;
     void Store(TWordPackage& package) override;
@@ -284,6 +285,7 @@ std::vector<std::string> TOdfContent::Bookmarks() const
 
 std::string TOdfContent::Fill(const std::string& name, const std::vector<TTextPiece>& pieces)
 {
+    Bookmarks_.SetCause("it lay inside the bookmark \"" + name + "\", which was filled before it");
     const std::string error =
         Bookmarks_.FillEach(Bookmarks_.Find(name), [&](std::size_t index) { return FillOccurrence(index, pieces); });
     if (!error.empty())
@@ -344,6 +346,7 @@ std::string TOdfContent::FillOccurrence(std::size_t index, const std::vector<TTe
 // recomputes its other fields (dates, page numbers) itself when it opens the file.
 std::string TOdfContent::UpdateFields()
 {
+    Bookmarks_.SetCause("it lay inside a field whose result was updated");
     for (const auto& story : Stories_) {
         const TTextNames& t = story->T;
         std::vector<pugi::xml_node> references;

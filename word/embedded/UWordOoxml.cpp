@@ -369,6 +369,7 @@ public:
 
     std::vector<std::string> Bookmarks() const override;
     bool HasBookmark(const std::string& name) const override { return !Bookmarks_.FindIgnoringCase(name).empty(); }
+    std::string RemovalCause(const std::string& name) const override { return Bookmarks_.RemovalCause(name); }
     std::string Fill(const std::string& name, const std::vector<TTextPiece>& pieces) override;
     std::string UpdateFields() override;
     void Store(TWordPackage& package) override;
@@ -599,11 +600,44 @@ std::vector<std::string> TOoxmlContent::Bookmarks() const
     return Bookmarks_.Names();
 }
 
-// Word treats bookmark names without regard to case; an exact match wins.
+namespace {
+
+// The outermost alternative-content element around the node (a drawing written twice,
+// for programs that do and do not read its newer form), or null.
+pugi::xml_node AlternateContentOf(pugi::xml_node node)
+{
+    pugi::xml_node outermost;
+    for (node = node.parent(); node; node = node.parent()) {
+        const std::string_view name = node.name();
+        if (name == "AlternateContent" || name.ends_with(":AlternateContent"))
+            outermost = node;
+    }
+    return outermost;
+}
+
+}  // namespace
+
+// Word treats bookmark names without regard to case; an exact match wins. Of several
+// bookmarks of one name (files of other programs have them) the first is the bookmark,
+// as in Word, with its copies in the alternative forms of the drawing that holds it.
 std::string TOoxmlContent::Fill(const std::string& name, const std::vector<TTextPiece>& pieces)
 {
-    const std::string error = Bookmarks_.FillEach(Bookmarks_.FindIgnoringCase(name),
-                                                  [&](std::size_t index) { return FillOccurrence(index, pieces); });
+    std::vector<std::size_t> found = Bookmarks_.FindIgnoringCase(name);
+    if (!found.empty()) {
+        const pugi::xml_node alternate = AlternateContentOf(Bookmarks_[found.front()].Start);
+        const std::size_t first = found.front();
+        const auto other = [&](std::size_t index) {
+            return index != first && (!alternate || AlternateContentOf(Bookmarks_[index].Start) != alternate);
+        };
+        const auto left = std::count_if(found.begin(), found.end(), other);
+        found.erase(std::remove_if(found.begin(), found.end(), other), found.end());
+        if (left > 0)
+            Notices_.push_back("The template has " + std::to_string(left + 1) + " bookmarks named \"" + name
+                               + "\"; only the first was filled, the others were left as they are.");
+    }
+    Bookmarks_.SetCause("it lay inside the bookmark \"" + name + "\", which was filled before it");
+    const std::string error =
+        Bookmarks_.FillEach(found, [&](std::size_t index) { return FillOccurrence(index, pieces); });
     if (!error.empty())
         return error;
     Filled_[Lower(name)] = pieces;
@@ -884,6 +918,7 @@ const std::vector<TTextPiece>* TOoxmlContent::FilledText(const std::string& book
 
 std::string TOoxmlContent::UpdateFields()
 {
+    Bookmarks_.SetCause("it lay inside a field whose result was updated");
     for (const auto& story : Stories_)
         UpdateStoryFields(*story);
     UpdateSettings();

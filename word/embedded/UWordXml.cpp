@@ -414,7 +414,22 @@ void TBookmarkIndex::Forget(pugi::xml_node marker)
     if (it == ByMarker_.end())
         return;
     Occurrences_[it->second].Dead = true;
+    Occurrences_[it->second].RemovedBy = Cause_;
     ByMarker_.erase(it);
+}
+
+std::string TBookmarkIndex::RemovalCause(const std::string& name) const
+{
+    const std::vector<std::size_t>* indices = nullptr;
+    if (auto exact = ByName_.find(name); exact != ByName_.end())
+        indices = &exact->second;
+    else if (auto other = ByLowerName_.find(Lower(name)); other != ByLowerName_.end())
+        indices = &other->second;
+    if (indices)
+        for (std::size_t index : *indices)
+            if (Occurrences_[index].Dead)
+                return Occurrences_[index].RemovedBy.empty() ? "it was removed" : Occurrences_[index].RemovedBy;
+    return {};
 }
 
 void TRangePairing::Open(const TBookmarkOccurrence& occurrence, const std::string& key)

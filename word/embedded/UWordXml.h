@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 struct TXmlPart {
@@ -103,6 +104,7 @@ struct TBookmarkOccurrence {
     pugi::xml_node Start;
     pugi::xml_node End{};  // null for a point bookmark
     bool Dead = false;     // a marker was removed with the content around it
+    std::string RemovedBy{};  // then: what removed it (UTF-8)
 };
 
 // The bookmark occurrences of one opened file, found by name and by marker node, so
@@ -127,8 +129,13 @@ public:
     // each once.
     std::vector<std::string> Names() const;
 
-    // Retires the occurrence whose start or end marker is destroyed.
+    // Retires the occurrence whose start or end marker is destroyed, with the cause set last.
     void Forget(pugi::xml_node marker);
+    // What the edits from now on are (for the log of a bookmark they destroy).
+    void SetCause(std::string cause) { Cause_ = std::move(cause); }
+    // What destroyed the bookmark of this name (as FindIgnoringCase finds it); empty when
+    // no occurrence of it was destroyed.
+    std::string RemovalCause(const std::string& name) const;
     // Forget, for the edits that remove content.
     TMarkerRemoved Forgetter() { return [this](pugi::xml_node marker) { Forget(marker); }; }
 
@@ -139,6 +146,7 @@ private:
     std::unordered_map<std::string, std::vector<std::size_t>> ByName_;
     std::unordered_map<std::string, std::vector<std::size_t>> ByLowerName_;
     std::unordered_map<const void*, std::size_t> ByMarker_;
+    std::string Cause_;
 };
 
 // Pairs the ends of one story's bookmark ranges with their starts by a key (a name, an
@@ -162,10 +170,17 @@ public:
     // Bookmark names in reading order, each once.
     virtual std::vector<std::string> Bookmarks() const = 0;
     virtual bool HasBookmark(const std::string& name) const = 0;
-    // Replaces every occurrence of the bookmark; an error text names no bookmark.
+    // Replaces the bookmark's content; an error text names no bookmark.
     virtual std::string Fill(const std::string& name, const std::vector<TTextPiece>& pieces) = 0;
     virtual std::string UpdateFields() = 0;
     // Puts the changed parts back into the package.
     virtual void Store(TWordPackage& package) = 0;
     virtual std::string Extension() const = 0;
+    // What destroyed a bookmark that no longer exists; empty when it never did.
+    virtual std::string RemovalCause(const std::string& name) const = 0;
+    // The notes for the log gathered since the last call (UTF-8).
+    std::vector<std::string> TakeNotices() { return std::exchange(Notices_, {}); }
+
+protected:
+    std::vector<std::string> Notices_;
 };

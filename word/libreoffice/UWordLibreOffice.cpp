@@ -968,6 +968,28 @@ Reference<css::text::XTextContent> FindBookmark(const Reference<css::container::
     return {};
 }
 
+// The import filter the office read a document with; empty when it does not say.
+std::string LoadedFilter(const Reference<css::uno::XInterface>& document)
+{
+    Reference<css::frame::XModel> model(document, UNO_QUERY);
+    if (!model.is())
+        return {};
+    for (const css::beans::PropertyValue& argument : model->getArgs())
+        if (argument.Name == "FilterName") {
+            OUString filter;
+            argument.Value >>= filter;
+            return ToUtf8(filter);
+        }
+    return {};
+}
+
+bool IsTextFile(const std::string& file)
+{
+    const std::size_t dot = file.rfind('.');
+    const std::string extension = dot == std::string::npos ? std::string() : Lower(file.substr(dot));
+    return extension == ".txt" || extension == ".csv";
+}
+
 // ---- A document ------------------------------------------------------------------------------
 
 class TWordLibreOfficeDoc final : public TWordDoc {
@@ -989,7 +1011,7 @@ public:
 
     std::string FillBookmark(const std::string& name, const std::string& text) override;
     std::string UpdateFields() override;
-    std::vector<std::string> Bookmarks() const override;
+    std::vector<std::string> BookmarkNames() const override;
     std::string Extension() const override { return DocumentExtensionFor(Template_); }
     std::string ShowDocument(const std::string& folder, const std::string& baseName,
                              std::string& writtenFile) override;
@@ -1047,7 +1069,7 @@ std::string TWordLibreOfficeDoc::FillBookmark(const std::string& name, const std
         return std::string();
     });
     if (missing)
-        return "The bookmark " + Quoted(name) + " does not exist.";
+        return MissingBookmarkError(name);
     if (!error.empty())
         return "The bookmark " + Quoted(name) + " cannot be filled: " + error;
     return {};
@@ -1065,7 +1087,7 @@ std::string TWordLibreOfficeDoc::UpdateFields()
     return error.empty() ? error : "The fields cannot be updated: " + error;
 }
 
-std::vector<std::string> TWordLibreOfficeDoc::Bookmarks() const
+std::vector<std::string> TWordLibreOfficeDoc::BookmarkNames() const
 {
     std::vector<std::string> names;
     if (!Model_.is())
@@ -1075,14 +1097,8 @@ std::vector<std::string> TWordLibreOfficeDoc::Bookmarks() const
         found = TBookmarkWalk(Model_).Run();
         return std::string();
     });
-    // Names beginning with "_" are the word processor's own (references, tables of
-    // contents); a name without a single-byte form cannot be a field's ID.
-    for (const OUString& utf16 : found) {
-        std::string name;
-        const std::string utf8 = ToUtf8(utf16);
-        if (!utf8.empty() && utf8.front() != '_' && Utf8ToWindows1252(utf8, name))
-            names.push_back(name);
-    }
+    for (const OUString& utf16 : found)
+        names.push_back(ToUtf8(utf16));
     return names;
 }
 
@@ -1366,6 +1382,15 @@ std::unique_ptr<TWordDoc> TWordLibreOfficeApp::AddDocument(const std::string& te
             if (closeable.is())
                 closeable->close(true);
             return std::string();
+        }
+        // A file no filter recognises is read as plain text: that is no template.
+        if (const std::string filter = LoadedFilter(model); filter.rfind("Text", 0) == 0 && !IsTextFile(file)) {
+            Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+            if (closeable.is())
+                closeable->close(true);
+            model.clear();
+            return std::string("LibreOffice can read it only as plain text; it is damaged or no "
+                               "word-processor file.");
         }
         if (visible && !session->Headless)
             BringToFront(model);

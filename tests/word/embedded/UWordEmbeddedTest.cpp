@@ -152,6 +152,38 @@ TEST(WordEmbeddedDocx, FormFieldsTakeTheAnswerAndNoFieldIsCut)
     EXPECT_EQ(DocxBookmarkText(stand, "Stand"), "heute");
 }
 
+// Files of other programs may name two bookmarks alike: the first is the bookmark, as in
+// Word, and the note says the others were left. Copies in a drawing's alternative forms
+// are the same bookmark and are filled with it.
+TEST(WordEmbeddedDocx, OfBookmarksNamedAlikeTheFirstIsFilledAndTheOthersNoted)
+{
+    TDocxLayout layout;
+    layout.Body = P(BS(1, "Name") + R("eins") + BE(1)) + P(BS(2, "name") + R("zwei") + BE(2))
+        + P(BS(3, "Name") + R("drei") + BE(3)) + P(BS(4, "Ort") + R("x") + BE(4));
+    auto doc = Load(MakeDocx(layout));
+    EXPECT_EQ(doc->FillBookmark("Name", "Anna"), "");
+    EXPECT_EQ(doc->TakeNotices(), (std::vector<std::string>{"The template has 2 bookmarks named \"Name\"; only the "
+                                                            "first was filled, the others were left as they are."}));
+    EXPECT_TRUE(doc->TakeNotices().empty()) << "a note is handed out once";
+    EXPECT_EQ(doc->FillBookmark("Ort", "Berlin"), "");
+    EXPECT_TRUE(doc->TakeNotices().empty());
+    EXPECT_EQ(DocxParagraphs(PartOf(Bytes(*doc), "word/document.xml")),
+              (std::vector<std::string>{"Anna", "zwei", "drei", "Berlin"}));
+}
+
+// Names the file encoding cannot hold are no field IDs, but they are not hidden either.
+TEST(WordEmbeddedDocx, NamesTheFileEncodingCannotHoldAreKeptApart)
+{
+    TDocxLayout layout;
+    layout.Body = P(BS(1, "\xD0\x98\xD0\xBC\xD1\x8F") + R("a") + BE(1)) + P(BS(2, "Stra\xC3\x9F" "e") + R("b") + BE(2))
+        + P(BS(3, "_Toc1") + BE(3));
+    auto doc = Load(MakeDocx(layout));
+    EXPECT_EQ(doc->Bookmarks(), (std::vector<std::string>{"Stra\xDF" "e"}));
+    const TBookmarkNamen names = SplitBookmarkNames(doc->BookmarkNames());
+    EXPECT_EQ(names.Usable, doc->Bookmarks());
+    EXPECT_EQ(names.Unusable, (std::vector<std::string>{"\xD0\x98\xD0\xBC\xD1\x8F"}));
+}
+
 TEST(WordEmbeddedDocx, NewTextTakesTheFormattingOfTheRunItReplaces)
 {
     // First replaced run is bold: the answer is bold, not the plain run after it.
@@ -190,7 +222,9 @@ TEST(WordEmbeddedDocx, OtherBookmarksReachingIntoTheRangeSurvive)
     EXPECT_EQ(doc->FillBookmark("Target", "X"), "");
     EXPECT_EQ(doc->FillBookmark("Whole", "Y"), "");
     EXPECT_EQ(doc->Bookmarks(), (std::vector<std::string>{"Outer", "Target", "Whole"}));
-    EXPECT_EQ(doc->FillBookmark("Inner", "Z"), "The bookmark \"Inner\" does not exist.");
+    // The bookmark that went with another's content says so.
+    EXPECT_EQ(doc->FillBookmark("Inner", "Z"), "The bookmark \"Inner\" no longer exists: it lay inside the "
+                                               "bookmark \"Whole\", which was filled before it.");
     const std::string xml = PartOf(Bytes(*doc), "word/document.xml");
     EXPECT_EQ(DocxParagraphs(xml), (std::vector<std::string>{"aXd", "Y"}));
     EXPECT_EQ(DocxBookmarkText(xml, "Outer"), "a");

@@ -1040,3 +1040,25 @@ TEST(WordLibreOffice, AFilledFormReadsBackWithItsFieldsAndLabels)
                                  "/field:param[@field:name='Dropdown_Selected'][@field:value='1']"))
         << content;
 }
+
+// A file LibreOffice can read only as plain text is no template: listing its bookmarks
+// fails with the office's reason instead of listing none.
+TEST(WordLibreOffice, ListingAFileThatIsNoTemplateFails)
+{
+    REQUIRE_OFFICE();
+    const struct {
+        std::string Bytes;
+        const char* Reason;
+    } cases[] = {
+        {"Dear Sir,\nthis is a letter, not a template.\n", "only as plain text"},
+        {std::string("\xD0\xCF\x11\xE0 not really a Word file", 28), "cannot open it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Reason);
+        WriteBytes(g_world->Folder / "Kaputt.dot", c.Bytes);
+        const TToolRun run = RunTool("--backend libreoffice --list-bookmarks Kaputt.dot");
+        EXPECT_EQ(run.Exit, 1) << run.Err;
+        EXPECT_EQ(run.Out, "");
+        EXPECT_NE(run.Err.find(c.Reason), std::string::npos) << run.Err;
+    }
+}
