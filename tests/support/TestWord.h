@@ -427,3 +427,85 @@ inline std::string FormBody()
           "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>01.</w:t></w:r>" + end(4)
         + "<w:r><w:t>01.2026</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r>" + label(" Ende") + "</w:p>";
 }
+
+// A compound file (the container of binary Office files, version 3, 512-byte sectors)
+// with the streams, each stored in whole sectors. Enough for readers of its directory.
+inline std::string MakeCompoundFile(const std::vector<TTestEntry>& streams)
+{
+    const auto put32 = [](std::string& out, std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            out[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i) & 0xFF);
+    };
+    const auto put16 = [](std::string& out, std::size_t at, std::uint16_t value) {
+        out[at] = static_cast<char>(value & 0xFF);
+        out[at + 1] = static_cast<char>(value >> 8);
+    };
+    constexpr std::uint32_t kEnd = 0xFFFFFFFE, kFree = 0xFFFFFFFF, kFatSector = 0xFFFFFFFD;
+    const std::size_t entries = streams.size() + 1;
+    const std::uint32_t dirSectors = static_cast<std::uint32_t>((entries + 3) / 4);
+    std::vector<std::uint32_t> fat = {kFatSector};
+    for (std::uint32_t i = 0; i < dirSectors; ++i)
+        fat.push_back(i + 1 < dirSectors ? i + 2 : kEnd);
+    std::string data, directory(dirSectors * 512, '\0');
+    std::vector<std::uint32_t> starts;
+    for (const TTestEntry& stream : streams) {
+        std::string bytes = stream.Data;
+        bytes.resize(std::max<std::size_t>((bytes.size() + 511) / 512 * 512, 4096), '\0');
+        const std::uint32_t first = static_cast<std::uint32_t>(fat.size());
+        starts.push_back(first);
+        const std::uint32_t count = static_cast<std::uint32_t>(bytes.size() / 512);
+        for (std::uint32_t i = 0; i < count; ++i)
+            fat.push_back(i + 1 < count ? first + i + 1 : kEnd);
+        data += bytes;
+    }
+    if (fat.size() > 128)
+        throw std::runtime_error("MakeCompoundFile: one allocation sector only");
+    const auto entry = [&](std::size_t index, const std::string& name, std::uint8_t type, std::uint32_t start,
+                           std::uint32_t size, std::uint32_t child, std::uint32_t right) {
+        const std::size_t at = index * 128;
+        for (std::size_t i = 0; i < name.size(); ++i)
+            directory[at + 2 * i] = name[i];
+        put16(directory, at + 0x40, static_cast<std::uint16_t>(2 * (name.size() + 1)));
+        directory[at + 0x42] = static_cast<char>(type);
+        directory[at + 0x43] = 1;  // black
+        put32(directory, at + 0x44, kFree);
+        put32(directory, at + 0x48, right);
+        put32(directory, at + 0x4C, child);
+        put32(directory, at + 0x74, start);
+        put32(directory, at + 0x78, size);
+    };
+    entry(0, "Root Entry", 5, kEnd, 0, streams.empty() ? kFree : 1, kFree);
+    for (std::size_t i = 0; i < streams.size(); ++i)
+        entry(i + 1, streams[i].Name, 2, starts[i], static_cast<std::uint32_t>(streams[i].Data.size()), kFree,
+              i + 1 < streams.size() ? static_cast<std::uint32_t>(i + 2) : kFree);
+    std::string header(512, '\0');
+    header.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    put16(header, 0x18, 0x3E);
+    put16(header, 0x1A, 3);
+    put16(header, 0x1C, 0xFFFE);
+    put16(header, 0x1E, 9);
+    put16(header, 0x20, 6);
+    put32(header, 0x2C, 1);
+    put32(header, 0x30, 1);
+    put32(header, 0x38, 4096);
+    put32(header, 0x3C, kEnd);
+    put32(header, 0x44, kEnd);
+    put32(header, 0x4C, 0);
+    for (std::size_t i = 1; i < 109; ++i)
+        put32(header, 0x4C + 4 * i, kFree);
+    std::string fatSector(512, '\0');
+    for (std::size_t i = 0; i < 128; ++i)
+        put32(fatSector, 4 * i, i < fat.size() ? fat[i] : kFree);
+    return header + fatSector + directory + data;
+}
+
+// The start of a Word 97 "WordDocument" stream: its identification and, when asked, the
+// flag of a document encrypted with a password.
+inline std::string WordDocumentStream(bool encrypted)
+{
+    std::string fib(4096, '\0');
+    fib[0] = '\xEC';
+    fib[1] = '\xA5';
+    fib[0x0B] = encrypted ? '\x01' : '\0';
+    return fib;
+}

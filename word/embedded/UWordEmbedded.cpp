@@ -1,5 +1,7 @@
 #include "word/embedded/UWordEmbedded.h"
 
+#include "word/UWordSchutz.h"
+
 #include "word/embedded/UWordOdf.h"
 #include "word/embedded/UWordOoxml.h"
 #include "word/embedded/UWordPackage.h"
@@ -20,7 +22,6 @@
 
 namespace {
 
-constexpr const char* kBinaryWordMagic = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 constexpr int kMaxNumberedName = 10000;
 
 std::string SystemError(int code)
@@ -151,15 +152,23 @@ std::unique_ptr<TWordEmbeddedDoc> TWordEmbeddedDoc::FromBytes(std::string bytes,
                                                               bool visible, TFileOpener opener, std::string& error)
 {
     const std::string refused = "The template \"" + name + "\" cannot be used: ";
-    if (bytes.compare(0, 8, kBinaryWordMagic) == 0) {
-        error = refused + "it is a binary Word template, which only the LibreOffice back end reads; "
-                          "save it as .dotx or .ott.";
+    if (IsCompoundFile(bytes)) {
+        error = refused + (CompoundFileProtection(bytes) != TWordSchutz::None
+                               ? ProtectedTemplateReason()
+                               : "it is a binary Word template, which only the LibreOffice back end reads; "
+                                 "save it as .dotx or .ott.");
         return nullptr;
     }
     std::unique_ptr<TWordEmbeddedDoc> doc(new TWordEmbeddedDoc(name, visible, std::move(opener)));
     doc->Package_ = TWordPackage::Open(std::move(bytes), error);
     if (!doc->Package_) {
         error = refused + error;
+        return nullptr;
+    }
+    std::string manifest;
+    if (doc->Package_->Contains("META-INF/manifest.xml") && doc->Package_->Read("META-INF/manifest.xml", manifest).empty()
+        && ManifestEncrypts(manifest)) {
+        error = refused + ProtectedTemplateReason();
         return nullptr;
     }
     if (doc->Package_->Contains("[Content_Types].xml"))

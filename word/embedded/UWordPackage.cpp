@@ -162,6 +162,28 @@ std::vector<std::string> TWordPackage::Names() const
     return names;
 }
 
+std::uint64_t TWordPackage::Size(const std::string& name) const
+{
+    const TEntry* entry = Find(name);
+    if (!entry)
+        return 0;
+    if (entry->Data)
+        return entry->Data->size();
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(Archive_->Zip.get(), static_cast<zip_uint64_t>(entry->Source), 0, &stat) != 0)
+        return 0;
+    return stat.size;
+}
+
+bool TWordPackage::ChargeXml(std::uint64_t bytes) const
+{
+    if (bytes > kMaxXmlTotal - std::min(XmlCharged_, kMaxXmlTotal))
+        return false;
+    XmlCharged_ += bytes;
+    return true;
+}
+
 std::string TWordPackage::Read(const std::string& name, std::string& data) const
 {
     data.clear();

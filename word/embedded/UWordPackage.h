@@ -14,6 +14,11 @@ public:
     // Caps on what a template may unpack to, per entry and in total.
     static constexpr std::uint64_t kMaxUncompressed = 256ull * 1024 * 1024;
     static constexpr std::uint64_t kMaxEntries = 10000;
+    // The most XML one part may hold, and all parts parsed from a package together:
+    // documents of a few hundred pages hold less than 20 MiB. Parsed, XML takes a few
+    // times its size.
+    static constexpr std::uint64_t kMaxXmlPart = 32ull * 1024 * 1024;
+    static constexpr std::uint64_t kMaxXmlTotal = 64ull * 1024 * 1024;
 
     ~TWordPackage();
     TWordPackage(const TWordPackage&) = delete;
@@ -28,6 +33,11 @@ public:
     std::vector<std::string> Names() const;
     // The current content of an entry (replaced content when it was replaced).
     std::string Read(const std::string& name, std::string& data) const;
+    // The size of an entry's content (unpacked, as the entry declares it); 0 when missing.
+    std::uint64_t Size(const std::string& name) const;
+    // Counts bytes of XML about to be parsed against kMaxXmlTotal; false once they would
+    // exceed it.
+    bool ChargeXml(std::uint64_t bytes) const;
     // Replaces an entry's content, or adds the entry at the end.
     void Put(const std::string& name, std::string data);
     void Remove(const std::string& name);
@@ -53,6 +63,7 @@ private:
 
     std::unique_ptr<TArchive> Archive_;
     std::vector<TEntry> Entries_;
+    mutable std::uint64_t XmlCharged_ = 0;
 };
 
 // Whether an entry name is safe: relative, not empty, without "." or ".." parts,

@@ -141,26 +141,34 @@ void RemoveKeepingMarkers(const std::vector<pugi::xml_node>& nodes, pugi::xml_no
 
 std::unique_ptr<TXmlPart> LoadXmlPart(const TWordPackage& package, const std::string& name, std::string& error)
 {
-    std::string data;
+    const std::uint64_t size = package.Size(name);
+    if (size > TWordPackage::kMaxXmlPart || !package.ChargeXml(size)) {
+        error = "The part \"" + name + "\" holds more XML than any document needs (" +
+                std::to_string(size > TWordPackage::kMaxXmlPart ? TWordPackage::kMaxXmlPart >> 20 : TWordPackage::kMaxXmlTotal >> 20) +
+                " MiB" + (size > TWordPackage::kMaxXmlPart ? "" : " with the parts before it") + "); it is not read.";
+        return nullptr;
+    }
+    auto part = std::make_unique<TXmlPart>();
+    std::string& data = part->Buffer;
     error = package.Read(name, data);
     if (!error.empty())
         return nullptr;
-    auto part = std::make_unique<TXmlPart>();
     part->Name = name;
     part->Bom = StartsWithBom(data);
-    const pugi::xml_parse_result result =
-        part->Doc.load_buffer(data.data(), data.size(), kParseFlags, pugi::encoding_auto);
-    if (!result) {
-        error = "The part \"" + name + "\" is not well-formed XML (" + result.description() + " at byte "
-            + std::to_string(result.offset) + ").";
-        return nullptr;
-    }
     const std::size_t begin = part->Bom ? 3 : 0;
     if (data.compare(begin, 5, "<?xml") == 0)
         if (const std::size_t close = data.find("?>", begin); close != std::string::npos) {
             const std::size_t after = close + 2;
             part->AfterDeclaration = data.substr(after, data.find_first_not_of(" \t\r\n", after) - after);
         }
+    // Parsed where it lies, so that a part is not held twice while it is read.
+    const pugi::xml_parse_result result =
+        part->Doc.load_buffer_inplace(data.data(), data.size(), kParseFlags, pugi::encoding_auto);
+    if (!result) {
+        error = "The part \"" + name + "\" is not well-formed XML (" + result.description() + " at byte "
+            + std::to_string(result.offset) + ").";
+        return nullptr;
+    }
     if (!part->Doc.document_element()) {
         error = "The part \"" + name + "\" has no root element.";
         return nullptr;

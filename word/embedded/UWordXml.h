@@ -18,13 +18,15 @@
 
 struct TXmlPart {
     std::string Name;
+    std::string Buffer;  // the part's bytes, which the tree was parsed in (it points into them)
     pugi::xml_document Doc;
     bool Bom = false;
     std::string AfterDeclaration;  // the line end after "<?xml ...?>", which the parser drops
     bool Changed = false;
 };
 
-// Reads and parses a part. Null with error when it is missing or not well-formed.
+// Reads and parses a part. Null with error when it is missing, too large (alone, or with
+// the parts read from the package before it) or not well-formed.
 std::unique_ptr<TXmlPart> LoadXmlPart(const TWordPackage& package, const std::string& name, std::string& error);
 // The part as UTF-8 bytes: no reformatting, no added declaration.
 std::string SerializeXmlPart(const TXmlPart& part);

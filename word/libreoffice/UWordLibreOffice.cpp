@@ -1,5 +1,8 @@
 #include "word/libreoffice/UWordLibreOffice.h"
 
+#include "word/UWordSchutz.h"
+#include "word/embedded/UWordPackage.h"
+
 #include "word/embedded/UWordXml.h"
 #include "env/UCodec.h"
 
@@ -60,6 +63,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -983,6 +987,26 @@ std::string LoadedFilter(const Reference<css::uno::XInterface>& document)
     return {};
 }
 
+// A compound file or an OpenDocument package protected with a password (templates are
+// small: only their first megabytes are looked at).
+bool IsProtectedFile(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
+    in.seekg(0);
+    std::string bytes(static_cast<std::size_t>(std::clamp<std::streamoff>(size, 0, 16 << 20)), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (IsCompoundFile(bytes))
+        return CompoundFileProtection(bytes) != TWordSchutz::None;
+    if (bytes.compare(0, 2, "PK") != 0)
+        return false;
+    std::string ignored, manifest;
+    const std::unique_ptr<TWordPackage> package = TWordPackage::Open(std::move(bytes), ignored);
+    return package && package->Contains("META-INF/manifest.xml")
+        && package->Read("META-INF/manifest.xml", manifest).empty() && ManifestEncrypts(manifest);
+}
+
 bool IsTextFile(const std::string& file)
 {
     const std::size_t dot = file.rfind('.');
@@ -1353,6 +1377,11 @@ std::unique_ptr<TWordDoc> TWordLibreOfficeApp::AddDocument(const std::string& te
     }
     if (!S_ISREG(info.st_mode)) {
         error = "The template " + Quoted(file) + " is not a file.";
+        return nullptr;
+    }
+    // The office would ask for the password in a dialog nobody may see.
+    if (IsProtectedFile(file)) {
+        error = "The template " + Quoted(file) + " cannot be used: " + ProtectedTemplateReason();
         return nullptr;
     }
     if (!Session_ || Session_->Lost) {

@@ -47,6 +47,24 @@ struct TBadCase {
     const char* Message;  // a part of the error text
 };
 
+// A template whose stories claim the given unpacked sizes (what a hostile file may claim).
+std::string ClaimingSizes(const std::vector<std::pair<std::string, std::uint32_t>>& claims)
+{
+    TDocxLayout layout;
+    layout.Body = "<w:p/>";
+    layout.Header = "<w:p/>";
+    layout.Footer = "<w:p/>";
+    std::vector<TRawEntry> raw;
+    for (const TTestEntry& entry : DocxEntries(layout)) {
+        std::uint32_t size = static_cast<std::uint32_t>(entry.Data.size());
+        for (const auto& [name, claimed] : claims)
+            if (name == entry.Name)
+                size = claimed;
+        raw.push_back({entry.Name, entry.Data, size});
+    }
+    return MakeRawZip(raw);
+}
+
 std::string WithEntry(const std::string& name, const std::string& data)
 {
     TDocxLayout layout;
@@ -78,6 +96,12 @@ TEST(WordPackage, BadTemplatesAreRefusedCleanly)
     const std::uint32_t mib = 1024 * 1024;
     std::vector<TTestEntry> ottWithBadContent = OttEntries({});
     ottWithBadContent[1].Data = "<office:document-content><unclosed>";
+    std::vector<TTestEntry> encryptedOtt = OttEntries({});
+    for (TTestEntry& entry : encryptedOtt)
+        if (entry.Name == "META-INF/manifest.xml")
+            entry.Data.replace(entry.Data.find("media-type=\"text/xml\"/>"), std::string("media-type=\"text/xml\"/>").size(),
+                               "media-type=\"text/xml\"><manifest:encryption-data manifest:checksum-type=\"SHA1/1K\""
+                               " manifest:checksum=\"x\"/></manifest:file-entry>");
     const std::vector<TBadCase> cases = {
         {"not a zip", "Dear Sir or Madam, this is plain text.", "not a zip package"},
         {"empty file", "", "not a zip package"},
@@ -85,6 +109,11 @@ TEST(WordPackage, BadTemplatesAreRefusedCleanly)
         {"binary Word template", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(600, '\0'),
          "binary Word template"},
         {"zip of something else", MakeZip({{"readme.txt", "hello"}}), "neither"},
+        {"encrypted Office Open XML", MakeCompoundFile({{"EncryptionInfo", "i"}, {"EncryptedPackage", "p"}}),
+         "protected with a password"},
+        {"password-protected binary Word", MakeCompoundFile({{"WordDocument", WordDocumentStream(true)}}),
+         "protected with a password"},
+        {"encrypted OpenDocument", MakeZip(encryptedOtt), "protected with a password"},
         {"main part missing", WithoutEntry("word/document.xml"), "no part \"word/document.xml\""},
         {"header missing", WithoutEntry("word/header1.xml"), "no part \"word/header1.xml\""},
         {"no main document named", WithEntry("_rels/.rels", "<Relationships/>"), "names no main document"},
@@ -109,6 +138,12 @@ TEST(WordPackage, BadTemplatesAreRefusedCleanly)
         {"entry larger than it says",
          MakeRawZip({{"[Content_Types].xml", std::string(5000, ' ') + "<Types/>", 10}}), "[Content_Types].xml"},
         {"same name twice", MakeRawZip({{"a.xml", "<a/>", 4}, {"a.xml", "<a/>", 4}}), "an entry twice"},
+        // No real document needs this much XML; parsed, it would take gigabytes.
+        {"story over the XML cap", ClaimingSizes({{"word/document.xml", 40 * mib}}),
+         "\"word/document.xml\" holds more XML than any document needs (32 MiB)"},
+        {"stories over the XML cap together",
+         ClaimingSizes({{"word/document.xml", 30 * mib}, {"word/header1.xml", 30 * mib}, {"word/footer1.xml", 30 * mib}}),
+         "more XML than any document needs (64 MiB with the parts before it)"},
     };
     TTestOrdner folder;
     for (const TBadCase& c : cases) {
