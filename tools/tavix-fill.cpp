@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <exception>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -47,8 +48,8 @@ constexpr std::uintmax_t kMaxCsvBytes = 256ull * 1024 * 1024;
 
 const char* const kUsage =
     "Usage:\n"
-    "  tavix-fill [--backend NAME] FILE.TXL|FILE.DXL ... [-o OUT]\n"
-    "  tavix-fill [--backend NAME] --csv ROWS.csv TEMPLATE.TXL [-o FOLDER]\n"
+    "  tavix-fill [--backend NAME] [--pdf|--pdf-only] FILE.TXL|FILE.DXL ... [-o OUT]\n"
+    "  tavix-fill [--backend NAME] [--pdf|--pdf-only] --csv ROWS.csv TEMPLATE.TXL [-o FOLDER]\n"
     "  tavix-fill [--backend NAME] --list-bookmarks WORDTEMPLATE\n"
     "  tavix-fill --help\n";
 
@@ -70,6 +71,9 @@ const char* const kHelp =
     "  -o, --output OUT      the folder for the documents (default: the current folder),\n"
     "                        or with one FILE the document's file name; existing files\n"
     "                        in a folder are never replaced: \" (2)\", \" (3)\" ... are added\n"
+    "  --pdf                 writes a PDF of each document beside it (made by LibreOffice,\n"
+    "                        which must be installed; one office serves the whole run)\n"
+    "  --pdf-only            writes only the PDF of each document\n"
     "  --backend NAME        the word processor for every template: embedded (needs no\n"
     "                        office suite) or libreoffice; by default a binary .dot\n"
     "                        template goes to LibreOffice and every other format to the\n"
@@ -191,6 +195,8 @@ struct TOptionen {
     std::string WordTemplate;
     std::optional<std::string> Output;
     std::optional<TWordBackend> Backend;  // unset: each template's format decides
+    bool Pdf = false;                     // a PDF of each document too
+    bool PdfOnly = false;                 // only the PDF
 };
 
 // Reads the arguments; false with the complaint for a usage error.
@@ -213,6 +219,15 @@ bool ParseArguments(int argc, char** argv, TOptionen& options, std::string& prob
         if (arg == "-h" || arg == "--help") {
             options.Modus = TModus::Help;
             return true;
+        }
+        if (arg == "--pdf" || arg == "--pdf-only") {
+            if (options.Pdf) {
+                problem = "--pdf and --pdf-only are given more than once";
+                return false;
+            }
+            options.Pdf = true;
+            options.PdfOnly = arg == "--pdf-only";
+            continue;
         }
         // Options with a value: "--name value" or "--name=value".
         std::string name = arg;
@@ -270,6 +285,10 @@ bool ParseArguments(int argc, char** argv, TOptionen& options, std::string& prob
             options.Backend = backend;
         }
     }
+    if (list && options.Pdf) {
+        problem = "--list-bookmarks writes no documents, so no PDF either";
+        return false;
+    }
     if (csv && list) {
         problem = "--csv and --list-bookmarks cannot be combined";
         return false;
@@ -324,17 +343,17 @@ std::string LowerAscii(std::string text)
     return text;
 }
 
-// Saves into folder as base + the document's extension; an existing file is never
-// replaced (" (2)", " (3)" ... are added).
-std::string SaveNumbered(TWordDoc& doc, const std::string& folder, const std::string& base, std::string& written)
+// Writes into folder as base + extension by write, which must not replace a file; an
+// existing file is never replaced (" (2)", " (3)" ... are added).
+std::string WriteNumbered(const std::string& folder, const std::string& base, const std::string& extension,
+                          const std::function<std::string(const std::string& path)>& write, std::string& written)
 {
-    const std::string extension = doc.Extension();
     for (int number = 1; number <= kMaxNumberedName; ++number) {
         const std::string path =
             WithSlash(folder) + base + (number == 1 ? std::string() : " (" + std::to_string(number) + ")") + extension;
         if (Exists(path))
             continue;
-        const std::string error = doc.SaveAs(path, false);
+        const std::string error = write(path);
         if (error.empty()) {
             written = path;
             return {};
@@ -343,6 +362,12 @@ std::string SaveNumbered(TWordDoc& doc, const std::string& folder, const std::st
             return error;
     }
     return "The folder \"" + folder + "\" has too many documents named \"" + base + "\".";
+}
+
+std::string SaveNumbered(TWordDoc& doc, const std::string& folder, const std::string& base, std::string& written)
+{
+    return WriteNumbered(folder, base, doc.Extension(), [&doc](const std::string& path) { return doc.SaveAs(path, false); },
+                         written);
 }
 
 // Saves to exactly this file (replacing it, as asked for); a name without the
@@ -414,22 +439,131 @@ private:
 
 TOfficeForTheRun g_office;
 
-// Generates the document of the loaded dokument and saves it by deliver. True when it
-// was written with every bookmark filled.
-bool Generate(TDokument& dokument, std::optional<TWordBackend> backend, const std::string& context,
-              const TWordSitzung::TAblieferung& deliver)
+// The PDFs of the run, made by LibreOffice from the written documents: one office for
+// the whole run, started with the first PDF.
+class TPdfAusgabe {
+public:
+    std::string Write(const std::string& document, const std::string& pdf, bool overwrite)
+    {
+        std::string error;
+        if (!app_) {
+            app_ = g_office.MakeApp(TWordBackend::LibreOffice, error);
+            if (!app_)
+                return "A PDF needs LibreOffice: " + error;
+        }
+        const std::unique_ptr<TWordDoc> doc = app_->AddDocument(document, false, error);
+        if (!doc)
+            return error;
+        error = doc->SaveAs(pdf, overwrite);
+        doc->Close();
+        return error;
+    }
+    void Release() { app_.reset(); }
+
+private:
+    std::unique_ptr<TWordApp> app_;
+};
+
+TPdfAusgabe g_pdf;
+
+// Where a document goes: into Folder as Base (numbered, never replacing a file), or to
+// exactly File.
+struct TAblage {
+    std::string Folder;
+    std::string Base;
+    std::string File;
+};
+
+// A folder of the run's own for the documents that only lead to a PDF; removed at the end.
+class TArbeitsordner {
+public:
+    ~TArbeitsordner()
+    {
+        if (!path_.empty()) {
+            std::error_code ignored;
+            fs::remove_all(path_, ignored);
+        }
+    }
+    const std::string& Path()
+    {
+        if (path_.empty()) {
+            std::string pattern = (fs::temp_directory_path() / "tavix-fill-XXXXXX").string();
+            if (::mkdtemp(pattern.data()))
+                path_ = pattern;
+        }
+        return path_;
+    }
+
+private:
+    std::string path_;
+};
+
+TArbeitsordner g_arbeitsordner;
+
+// The PDF of a written document: beside it under its name, or exactly at file.
+std::string WritePdf(const std::string& document, const TAblage& ablage, std::string& pdf)
 {
-    TWordSitzung sitzung(dokument);
-    if (backend)
-        sitzung.SetBackend(*backend);
-    sitzung.SetAppFactory([](TWordBackend kind, std::string& error) { return g_office.MakeApp(kind, error); });
-    sitzung.SetLog([&context](const std::string& line) { Report(context, ConsoleText(line)); });
-    sitzung.SetAblieferung([&](TWordDoc& doc, std::string& written) {
-        const std::string error = deliver(doc, written);
+    if (ablage.File.empty())
+        return WriteNumbered(ablage.Folder, ablage.Base, ".pdf",
+                             [&](const std::string& path) { return g_pdf.Write(document, path, false); }, pdf);
+    // The file asked for, as SaveToFile takes it: "out", "out.pdf", or the document's "out.docx".
+    const std::string given = LowerAscii(fs::path(ablage.File).extension().string());
+    if (given.empty())
+        pdf = ablage.File + ".pdf";
+    else if (given == ".pdf")
+        pdf = ablage.File;
+    else if (given == LowerAscii(fs::path(document).extension().string()))
+        pdf = fs::path(ablage.File).replace_extension(".pdf").string();
+    else
+        return "The document is a PDF; \"" + ablage.File + "\" names another kind.";
+    return g_pdf.Write(document, pdf, true);
+}
+
+// Saves the document where ablage says and makes its PDF as asked; prints what it wrote.
+std::string Deliver(TWordDoc& doc, const TAblage& ablage, const TOptionen& options, std::string& written)
+{
+    std::string error;
+    if (options.PdfOnly) {
+        // The document itself goes to the run's own folder and is gone with its PDF.
+        const std::string& folder = g_arbeitsordner.Path();
+        if (folder.empty())
+            return "No temporary folder can be made for the document.";
+        std::string document;
+        error = SaveNumbered(doc, folder, ablage.Base, document);
+        if (error.empty())
+            error = WritePdf(document, ablage, written);
+        std::error_code ignored;
+        fs::remove(document, ignored);
+    } else {
+        error = ablage.File.empty() ? SaveNumbered(doc, ablage.Folder, ablage.Base, written)
+                                    : SaveToFile(doc, ablage.File, written);
         if (error.empty())
             PrintWritten(written);
-        return error;
-    });
+        if (error.empty() && options.Pdf) {
+            const std::string document = written;
+            const TAblage beside{fs::path(document).parent_path().string(), Stem(document),
+                                 ablage.File.empty() ? std::string() : document};
+            error = WritePdf(document, beside, written);
+        } else if (error.empty()) {
+            return {};
+        }
+    }
+    if (error.empty())
+        PrintWritten(written);
+    return error;
+}
+
+// Generates the document of the loaded dokument and delivers it. True when it was written
+// with every bookmark filled.
+bool Generate(TDokument& dokument, const TOptionen& options, const std::string& context, const TAblage& ablage)
+{
+    TWordSitzung sitzung(dokument);
+    if (options.Backend)
+        sitzung.SetBackend(*options.Backend);
+    sitzung.SetAppFactory([](TWordBackend kind, std::string& error) { return g_office.MakeApp(kind, error); });
+    sitzung.SetLog([&context](const std::string& line) { Report(context, ConsoleText(line)); });
+    sitzung.SetAblieferung(
+        [&](TWordDoc& doc, std::string& written) { return Deliver(doc, ablage, options, written); });
     try {
         return sitzung.GenerateDocument().Complete();
     } catch (const std::exception& failure) {
@@ -460,10 +594,7 @@ int RunFiles(const TOptionen& options, TKonsolenMeldungen& meldungen)
         TDokument dokument;
         bool ok = dokument.LoadFile(input);
         if (ok) {
-            ok = Generate(dokument, options.Backend, input, [&](TWordDoc& doc, std::string& written) {
-                return ziel.File.empty() ? SaveNumbered(doc, ziel.Folder, Stem(input), written)
-                                         : SaveToFile(doc, ziel.File, written);
-            });
+            ok = Generate(dokument, options, input, {ziel.Folder, Stem(input), ziel.File});
         }
         if (!ok)
             ++failed;
@@ -700,9 +831,7 @@ int RunCsv(const TOptionen& options, TKonsolenMeldungen& meldungen)
                 for (int r : columns[c])
                     dokument.Field(r)->Answer = answers[c];
             meldungen.Context = where;
-            ok = Generate(dokument, options.Backend, where, [&](TWordDoc& doc, std::string& written) {
-                return SaveNumbered(doc, folder, base + " " + number, written);
-            });
+            ok = Generate(dokument, options, where, {folder, base + " " + number, {}});
             meldungen.Context.clear();
         }
         if (!ok)
@@ -789,6 +918,7 @@ int main(int argc, char** argv)
             result = kExitFailed;
         }
     }
+    g_pdf.Release();
     g_office.Release();
     SetSprache(nullptr);
     SetMeldungsZiel(nullptr);

@@ -332,6 +332,8 @@ TEST_F(TavixFillTest, UsageErrorsExitWithTwo)
         {"-o", "a", "-o", "b", "a.TXL"},
         {"--backend", "word", "a.TXL"},
         {"--backend=", "a.TXL"},
+        {"--pdf", "--list-bookmarks", "x.dotx"},
+        {"--pdf", "--pdf-only", "a.TXL"},
     };
     for (const std::vector<std::string>& args : cases) {
         const TLauf lauf = Run(args);

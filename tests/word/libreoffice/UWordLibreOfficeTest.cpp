@@ -1062,3 +1062,58 @@ TEST(WordLibreOffice, ListingAFileThatIsNoTemplateFails)
         EXPECT_NE(run.Err.find(c.Reason), std::string::npos) << run.Err;
     }
 }
+
+namespace {
+
+// The text of a PDF, as poppler's pdftotext reads it.
+std::string PdfText(const std::string& pdf)
+{
+    return CommandOutput("pdftotext -layout '" + pdf + "' - 2>&1");
+}
+
+}  // namespace
+
+// PDFs come out of the tool through the office: beside each document, or alone, for
+// single files and for every row of a table, with the answers in them.
+TEST(WordLibreOffice, TheToolWritesPdfsBesideTheDocumentsOrAlone)
+{
+    REQUIRE_OFFICE();
+    ASSERT_EQ(std::system("command -v pdftotext > /dev/null"), 0) << "pdftotext (poppler-utils) is missing";
+    std::string questionnaire = ReadBytes(kExamples + "Invoice.TXL");
+    const std::size_t noDefault = questionnaire.find("<Default/>");
+    ASSERT_NE(noDefault, std::string::npos);
+    questionnaire.replace(noDefault, 10, "<Default>2026-077</Default>");
+    WriteBytes(g_world->Folder / "Pdf.TXL", questionnaire);
+
+    const TToolRun both = RunTool("--backend embedded --pdf Pdf.TXL -o pdf-both/");
+    EXPECT_EQ(both.Exit, 0) << both.Err;
+    EXPECT_EQ(OutputLines(both.Out), (std::vector<std::string>{"pdf-both/Pdf.docx", "pdf-both/Pdf.pdf"}));
+    EXPECT_NE(PdfText(g_world->Folder / "pdf-both/Pdf.pdf").find("2026-077"), std::string::npos);
+
+    // Only the PDF: no document is left anywhere, and an existing PDF is never replaced.
+    const TToolRun only = RunTool("--pdf-only Pdf.TXL -o pdf-both/");
+    EXPECT_EQ(only.Exit, 0) << only.Err;
+    EXPECT_EQ(only.Out, "pdf-both/Pdf (2).pdf\n");
+    EXPECT_NE(PdfText(g_world->Folder / "pdf-both/Pdf (2).pdf").find("2026-077"), std::string::npos);
+    const TToolRun toFile = RunTool("--pdf-only Pdf.TXL -o Rechnung.pdf");
+    EXPECT_EQ(toFile.Exit, 0) << toFile.Err;
+    EXPECT_EQ(toFile.Out, "Rechnung.pdf\n");
+    EXPECT_FALSE(std::filesystem::exists(g_world->Folder / "Rechnung.doc"));
+    const TToolRun fileAndPdf = RunTool("--backend embedded --pdf Pdf.TXL -o Beides.docx");
+    EXPECT_EQ(fileAndPdf.Exit, 0) << fileAndPdf.Err;
+    EXPECT_EQ(OutputLines(fileAndPdf.Out), (std::vector<std::string>{"Beides.docx", "Beides.pdf"}));
+
+    WriteBytes(g_world->Folder / "pdf-rows.csv", "InvoiceNo\r\nP-1\r\nP-2\r\n");
+    const TToolRun rows = RunTool("--backend embedded --pdf-only --csv pdf-rows.csv Pdf.TXL -o pdf-rows");
+    EXPECT_EQ(rows.Exit, 0) << rows.Err;
+    EXPECT_EQ(OutputLines(rows.Out), (std::vector<std::string>{"pdf-rows/Pdf 1.pdf", "pdf-rows/Pdf 2.pdf"}));
+    for (int row = 1; row <= 2; ++row)
+        EXPECT_NE(PdfText(g_world->Folder / ("pdf-rows/Pdf " + std::to_string(row) + ".pdf")).find("P-" + std::to_string(row)),
+                  std::string::npos);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(g_world->Folder / "pdf-rows"))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Pdf 1.pdf", "Pdf 2.pdf"}));
+}
+
