@@ -10,6 +10,11 @@
 
 #include "FuzzHilfe.h"
 #include "word/embedded/UWordEmbedded.h"
+#include "word/embedded/UWordPackage.h"
+
+#include <pugixml.hpp>
+
+#include <string_view>
 
 inline constexpr std::array<const char*, 5> kWordNames = {"Vorlage.dotx", "Vorlage.docx", "Vorlage.dotm",
                                                           "Vorlage.ott", "Vorlage.odt"};
@@ -19,8 +24,49 @@ inline constexpr std::array<const char*, 5> kWordNames = {"Vorlage.dotx", "Vorla
 inline constexpr std::array<const char*, 5> kAntworten = {
     "Antwort", "", "Zeile 1\r\nZeile 2\x0BZeile 3", "<w:t> & \"]]>\" </text:p>", "Gr\xFC\xDF" "e \x80 \xFF"};
 
+// Whether every complex field of an Office Open XML story is whole: begin, at most one
+// separate, end, properly nested. False for a story that is no XML.
+inline bool FieldsWhole(const std::string& xml)
+{
+    pugi::xml_document doc;
+    if (!doc.load_buffer(xml.data(), xml.size()))
+        return false;
+    std::vector<bool> separated;
+    for (const pugi::xpath_node& found : doc.select_nodes("//*[local-name()='fldChar']")) {
+        std::string type;
+        for (pugi::xml_attribute a : found.node().attributes())
+            if (std::string_view(a.name()).ends_with("fldCharType"))
+                type = a.value();
+        if (type == "begin") {
+            separated.push_back(false);
+        } else if (type == "separate") {
+            if (separated.empty() || separated.back())
+                return false;
+            separated.back() = true;
+        } else if (type == "end") {
+            if (separated.empty())
+                return false;
+            separated.pop_back();
+        }
+    }
+    return separated.empty();
+}
+
+// The main story of an Office Open XML package, empty when there is none.
+inline std::string MainStory(const std::string& bytes)
+{
+    std::string error, xml;
+    const std::unique_ptr<TWordPackage> package = TWordPackage::Open(bytes, error);
+    if (package && package->Contains("word/document.xml"))
+        package->Read("word/document.xml", xml);
+    return xml;
+}
+
 inline void FillAndWrite(std::string bytes, const std::string& name, std::uint8_t answerChoice)
 {
+    // No fill may leave a field of a whole story cut.
+    const std::string story = MainStory(bytes);
+    const bool wholeBefore = !story.empty() && FieldsWhole(story);
     std::string error;
     std::unique_ptr<TWordEmbeddedDoc> doc = TWordEmbeddedDoc::FromBytes(std::move(bytes), name, false, {}, error);
     if (!doc) {
@@ -35,6 +81,8 @@ inline void FillAndWrite(std::string bytes, const std::string& name, std::uint8_
     std::string written;
     if (!doc->Serialize(written).empty())
         return;
+    if (wholeBefore)
+        FUZZ_CHECK(FieldsWhole(MainStory(written)));
     std::unique_ptr<TWordEmbeddedDoc> again = TWordEmbeddedDoc::FromBytes(written, name, false, {}, error);
     if (!again)
         std::fprintf(stderr, "the written document does not open again: %s\n", error.c_str());
