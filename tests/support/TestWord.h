@@ -509,3 +509,42 @@ inline std::string WordDocumentStream(bool encrypted)
     fib[0x0B] = encrypted ? '\x01' : '\0';
     return fib;
 }
+
+// Tables with bookmarks across the cells of a row, across rows and around a whole table,
+// as Office Open XML body and as OpenDocument body.
+inline std::string TableBodyDocx()
+{
+    const auto run = [](const std::string& text) { return "<w:r><w:t>" + text + "</w:t></w:r>"; };
+    const auto cell = [&](const std::string& inner) { return "<w:tc><w:tcPr/><w:p>" + inner + "</w:p></w:tc>"; };
+    const auto table = [](const std::string& rows) {
+        return "<w:tbl><w:tblPr/><w:tblGrid><w:gridCol/><w:gridCol/></w:tblGrid>" + rows + "</w:tbl>";
+    };
+    const auto start = [](int id, const char* name) {
+        return "<w:bookmarkStart w:id=\"" + std::to_string(id) + "\" w:name=\"" + name + "\"/>";
+    };
+    const auto end = [](int id) { return "<w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/>"; };
+    return "<w:p>" + run("Tabellen") + "</w:p>"
+        + table("<w:tr>" + cell(run("a") + start(1, "Zeile") + run("x")) + cell(run("y") + end(1)) + "</w:tr>"
+                + "<w:tr>" + cell(start(2, "Zeilen") + run("1")) + cell(run("2")) + "</w:tr><w:tr>" + cell(run("3"))
+                + cell(run("4") + end(2) + run("!")) + "</w:tr>")
+        + "<w:p>" + run("zwischen") + "</w:p>" + start(3, "Ganz")
+        + table("<w:tr>" + cell(run("5")) + cell(run("6")) + "</w:tr>") + end(3) + "<w:p>" + run("Ende") + "</w:p>";
+}
+
+inline std::string TableBodyOdf()
+{
+    const auto cell = [](const std::string& inner) {
+        return "<table:table-cell office:value-type=\"string\"><text:p>" + inner + "</text:p></table:table-cell>";
+    };
+    const auto table = [](const std::string& rows) {
+        return "<table:table table:name=\"T\"><table:table-column table:number-columns-repeated=\"2\"/>" + rows +
+               "</table:table>";
+    };
+    const auto start = [](const char* name) { return std::string("<text:bookmark-start text:name=\"") + name + "\"/>"; };
+    const auto end = [](const char* name) { return std::string("<text:bookmark-end text:name=\"") + name + "\"/>"; };
+    return "<text:p>Tabellen</text:p>"
+        + table("<table:table-row>" + cell("a" + start("Zeile") + "x") + cell("y" + end("Zeile")) + "</table:table-row>"
+                + "<table:table-row>" + cell(start("Zeilen") + "1") + cell("2") + "</table:table-row><table:table-row>"
+                + cell("3") + cell("4" + end("Zeilen") + "!") + "</table:table-row>")
+        + "<text:p>Ende</text:p>";
+}

@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cstring>
+#include <set>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -63,8 +65,40 @@ public:
         return false;
     }
     void MergeParagraphProperties(pugi::xml_node, pugi::xml_node) const override {}
+    bool IsTablePart(pugi::xml_node node) const override
+    {
+        static const std::set<std::string_view> parts = {"table",          "table-row",          "table-rows",
+                                                         "table-header-rows", "table-row-group", "table-cell",
+                                                         "covered-table-cell"};
+        return node.type() == pugi::node_element && parts.count(TableLocalName(node)) > 0;
+    }
+    bool IsCell(pugi::xml_node node) const override
+    {
+        return node.type() == pugi::node_element &&
+               (TableLocalName(node) == "table-cell" || TableLocalName(node) == "covered-table-cell");
+    }
+    bool IsTableProperties(pugi::xml_node node) const override
+    {
+        static const std::set<std::string_view> properties = {"table-column", "table-columns",
+                                                              "table-header-columns", "table-column-group"};
+        return node.type() == pugi::node_element && properties.count(TableLocalName(node)) > 0;
+    }
+    // An OpenDocument cell may be empty; the paragraph keeps it like one a user emptied.
+    void AddEmptyParagraph(pugi::xml_node cell) const override
+    {
+        if (TableLocalName(cell) == "table-cell")
+            cell.append_child(T.P.c_str());
+    }
 
 private:
+    // The local name of an element of the table namespace (prefix "table:" as the files
+    // write it); empty for others.
+    static std::string_view TableLocalName(pugi::xml_node node)
+    {
+        const std::string_view name = node.name();
+        return name.starts_with("table:") ? name.substr(6) : std::string_view();
+    }
+
     const TTextNames& T;
 };
 

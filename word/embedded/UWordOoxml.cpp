@@ -106,13 +106,15 @@ struct TWNames {
           MoveTo(w + "moveTo"), RPrChange(w + "rPrChange"), UpdateFields(w + "updateFields"), Name(w + "name"),
           Id(w + "id"), Instr(w + "instr"), FldCharType(w + "fldCharType"), ColFirst(w + "colFirst"),
           ColLast(w + "colLast"), Val(w + "val"), FfData(w + "ffData"), CheckBox(w + "checkBox"),
-          Checked(w + "checked"), DdList(w + "ddList"), Result(w + "result"), ListEntry(w + "listEntry")
+          Checked(w + "checked"), DdList(w + "ddList"), Result(w + "result"), ListEntry(w + "listEntry"),
+          Tbl(w + "tbl"), Tr(w + "tr"), Tc(w + "tc"), TblPr(w + "tblPr"), TblGrid(w + "tblGrid"), TrPr(w + "trPr"),
+          TblPrEx(w + "tblPrEx"), TcPr(w + "tcPr")
     {
     }
     std::string P, R, RPr, PPr, T, Br, Tab, BookmarkStart, BookmarkEnd, CommentStart, CommentEnd, PermStart,
         PermEnd, FldSimple, FldChar, InstrText, FldData, SectPr, PPrChange, Ins, Del, MoveFrom, MoveTo,
         RPrChange, UpdateFields, Name, Id, Instr, FldCharType, ColFirst, ColLast, Val, FfData, CheckBox, Checked,
-        DdList, Result, ListEntry;
+        DdList, Result, ListEntry, Tbl, Tr, Tc, TblPr, TblGrid, TrPr, TblPrEx, TcPr;
 };
 
 bool Is(pugi::xml_node node, const std::string& name)
@@ -164,6 +166,18 @@ public:
         else
             firstProps.append_move(section);
     }
+
+    bool IsTablePart(pugi::xml_node node) const override
+    {
+        return Is(node, W.Tbl) || Is(node, W.Tr) || Is(node, W.Tc);
+    }
+    bool IsCell(pugi::xml_node node) const override { return Is(node, W.Tc); }
+    bool IsTableProperties(pugi::xml_node node) const override
+    {
+        return Is(node, W.TblPr) || Is(node, W.TblGrid) || Is(node, W.TrPr) || Is(node, W.TblPrEx) ||
+               Is(node, W.TcPr);
+    }
+    void AddEmptyParagraph(pugi::xml_node cell) const override { cell.append_child(W.P.c_str()); }
 
 private:
     const TWNames& W;

@@ -312,6 +312,43 @@ std::string PiecesAsLine(const std::vector<TTextPiece>& pieces)
     return line;
 }
 
+namespace {
+
+// Whether the way from the paragraph up to the ancestor leads through tables only.
+bool OnlyTablesBetween(pugi::xml_node paragraph, pugi::xml_node ancestor, const TStoryRules& rules)
+{
+    for (pugi::xml_node node = paragraph.parent(); node && node != ancestor; node = node.parent())
+        if (!rules.IsTablePart(node))
+            return false;
+    return true;
+}
+
+std::string ClearAcrossTables(pugi::xml_node start, pugi::xml_node end, pugi::xml_node first, pugi::xml_node last,
+                              const TStoryRules& rules, const TMarkerRemoved& removed)
+{
+    const pugi::xml_node common = CommonAncestor(first, last);
+    if (!OnlyTablesBetween(first, common, rules) || !OnlyTablesBetween(last, common, rules))
+        return "The bookmark crosses the border of a text box, frame or content control.";
+    const auto keep = [&](pugi::xml_node node) {
+        return rules.IsTableProperties(node) || (node.parent() == last && rules.IsParagraphProperties(node));
+    };
+    std::vector<pugi::xml_node> removedWhole, emptied;
+    for (pugi::xml_node node : NodesBetween(start, end, keep))
+        (rules.IsCell(node) ? emptied : removedWhole).push_back(node);
+    RemoveKeepingMarkers(removedWhole, start, end, rules, removed);
+    for (pugi::xml_node cell : emptied) {
+        std::vector<pugi::xml_node> content;
+        for (pugi::xml_node child : cell.children())
+            if (!rules.IsTableProperties(child))
+                content.push_back(child);
+        RemoveKeepingMarkers(content, start, end, rules, removed);
+        rules.AddEmptyParagraph(cell);
+    }
+    return {};
+}
+
+}  // namespace
+
 std::string ClearRange(pugi::xml_node start, pugi::xml_node end, const TStoryRules& rules,
                        const TMarkerRemoved& removed)
 {
@@ -322,7 +359,7 @@ std::string ClearRange(pugi::xml_node start, pugi::xml_node end, const TStoryRul
     if (IsAncestorOf(start, end) || IsAncestorOf(end, start))
         return "The bookmark is malformed.";
     if (first != last && first.parent() != last.parent())
-        return "The bookmark crosses the border of a table cell, text box or list.";
+        return ClearAcrossTables(start, end, first, last, rules, removed);
 
     const auto keep = [&](pugi::xml_node node) {
         return first != last && node.parent() == last && rules.IsParagraphProperties(node);

@@ -65,6 +65,13 @@ public:
     virtual bool MarkerOf(pugi::xml_node node, TRangeMarker& marker) const = 0;
     // Called before second, joined into first, is removed (to keep a section break).
     virtual void MergeParagraphProperties(pugi::xml_node first, pugi::xml_node second) const = 0;
+    // Tables: a table, a row (or group of rows) or a cell; a cell; and the elements that
+    // describe a table, row or cell (its properties, its grid), which a removal keeps.
+    virtual bool IsTablePart(pugi::xml_node node) const = 0;
+    virtual bool IsCell(pugi::xml_node node) const = 0;
+    virtual bool IsTableProperties(pugi::xml_node node) const = 0;
+    // Gives a cell whose content was removed the paragraph every cell holds.
+    virtual void AddEmptyParagraph(pugi::xml_node cell) const = 0;
 };
 
 // Called for every marker node that is destroyed with the content around it.
@@ -92,9 +99,12 @@ void RemoveKeepingMarkers(const std::vector<pugi::xml_node>& nodes, pugi::xml_no
 
 // Removes everything between start and end (start before end). When they lie in two
 // sibling paragraphs, the paragraphs between are removed and the rest of the second
-// joined to the first. The markers of ranges that reach out of the removed content
-// are kept at its edges: ends before start, starts after end. Returns an error text
-// when the paragraphs are not siblings (the range crosses table cells or frames).
+// joined to the first. When they lie in different cells or tables, as a word processor
+// does: rows and tables wholly inside go, cells wholly inside keep only an empty
+// paragraph, and the two paragraphs keep what is outside the range. The markers of
+// ranges that reach out of the removed content are kept at its edges: ends before
+// start, starts after end. Returns an error text when the range crosses the border of
+// anything else (a text box, a frame, a content control).
 std::string ClearRange(pugi::xml_node start, pugi::xml_node end, const TStoryRules& rules,
                        const TMarkerRemoved& removed);
 

@@ -1179,6 +1179,12 @@ TEST(WordLibreOffice, RandomAnswersInEveryBookmarkKeepEveryDocumentSound)
     templates.emplace_back("Formular.dotx", MakeDocx(form));
     templates.emplace_back("Brief.dotx", LetterDocx());
     templates.emplace_back("Brief.ott", LetterOtt());
+    TDocxLayout tables;
+    tables.Body = TableBodyDocx();
+    templates.emplace_back("Tabellen.dotx", MakeDocx(tables));
+    TOttLayout odfTables;
+    odfTables.Body = TableBodyOdf();
+    templates.emplace_back("Tabellen.ott", MakeOtt(odfTables));
     for (const auto& entry : std::filesystem::directory_iterator(kExamples)) {
         const std::string extension = entry.path().extension().string();
         if (extension == ".dotx" || extension == ".ott")
