@@ -1,0 +1,208 @@
+#include "word/libreoffice/ULibreOfficeVerbindung.h"
+
+#include <chrono>
+#include <thread>
+
+using namespace lo;
+
+// ---- The program's own UNO runtime -------------------------------------------------------
+
+namespace {
+
+std::mutex g_runtimeMutex;
+Reference<css::uno::XComponentContext>* g_runtime = nullptr;  // kept for the whole run
+
+}  // namespace
+
+std::string LocalContext(Reference<css::uno::XComponentContext>& context)
+{
+    std::lock_guard<std::mutex> lock(g_runtimeMutex);
+    if (!g_runtime) {
+        // Without it the bootstrap looks for its settings beside the program and crashes.
+        const std::string bootstrap = std::string("vnd.sun.star.pathname:") + kProgramDir + "/fundamentalrc";
+        ::setenv("URE_BOOTSTRAP", bootstrap.c_str(), 0);
+        // The bridge writes to the pipe without guarding against a peer that is gone: a
+        // crashed office must cost an error text, not the program (EPIPE instead).
+        struct sigaction current {};
+        if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            ::signal(SIGPIPE, SIG_IGN);
+        try {
+            g_runtime = new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
+        } catch (const cppu::BootstrapException& e) {
+            return "The UNO runtime of LibreOffice cannot be started: " + ToText(e.getMessage()) + ".";
+        } catch (const css::uno::Exception& e) {
+            return "The UNO runtime of LibreOffice cannot be started: " + MessageOf(e) + ".";
+        }
+    }
+    context = *g_runtime;
+    return {};
+}
+
+TSession::TAttach TSession::Attach(const std::string& pipe, int seconds, std::string& error)
+{
+    Reference<css::uno::XComponentContext> local;
+    error = LocalContext(local);
+    if (!error.empty())
+        return TAttach::Failed;
+    Reference<css::connection::XConnection> connection;
+    try {
+        Reference<css::lang::XMultiComponentFactory> factory = local->getServiceManager();
+        Reference<css::connection::XConnector> connector(
+            factory->createInstanceWithContext("com.sun.star.connection.Connector", local), UNO_QUERY_THROW);
+        try {
+            connection = connector->connect("pipe,name=" + FromUtf8(pipe));
+        } catch (const css::connection::NoConnectException&) {
+            return TAttach::NotListening;
+        }
+        Reference<css::bridge::XBridgeFactory> bridges(
+            factory->createInstanceWithContext("com.sun.star.bridge.BridgeFactory", local), UNO_QUERY_THROW);
+        Reference<css::bridge::XBridge> bridge = bridges->createBridge("", "urp", connection, nullptr);
+        std::lock_guard<std::mutex> lock(BridgeMutex);
+        Bridge.set(bridge, UNO_QUERY_THROW);
+        Lost = false;
+        TimedOut = false;
+    } catch (const css::uno::Exception& e) {
+        error = "No connection to LibreOffice: " + MessageOf(e);
+        return TAttach::Failed;
+    }
+    error = Call(seconds, [&] {
+        Context.set(Reference<css::bridge::XBridge>(Bridge, UNO_QUERY_THROW)->getInstance("StarOffice.ComponentContext"),
+                    UNO_QUERY_THROW);
+        Desktop.set(Context->getServiceManager()->createInstanceWithContext("com.sun.star.frame.Desktop", Context),
+                    UNO_QUERY_THROW);
+        return std::string();
+    });
+    if (!error.empty()) {
+        DropBridge();
+        return TAttach::Failed;
+    }
+    return TAttach::Attached;
+}
+
+std::string TSession::Call(int seconds, const std::function<std::string()>& body)
+{
+    if (Lost)
+        return LostText();
+    Watchdog.Arm(std::chrono::seconds(std::max(1, seconds)));
+    std::string error;
+    bool disposed = false;
+    try {
+        error = body();
+    } catch (const css::lang::DisposedException& e) {
+        disposed = true;
+        error = MessageOf(e);
+    } catch (const css::uno::Exception& e) {
+        error = "LibreOffice reports: " + MessageOf(e);
+    } catch (const std::exception& e) {
+        error = std::string("LibreOffice cannot be used: ") + e.what();
+    }
+    // A disposed object may be a document the user closed, or the whole connection.
+    if (disposed && !Lost) {
+        try {
+            if (!Desktop.is())
+                throw css::lang::DisposedException();
+            Desktop->getCurrentFrame();
+            error = "The document was closed in LibreOffice.";
+        } catch (const css::uno::Exception&) {
+            Lost = true;
+        }
+    }
+    if (Watchdog.Disarm()) {
+        TimedOut = true;
+        Lost = true;
+        // An office nobody sees is ended; one with the user's windows is left alone.
+        if (Process && (Headless || !AnyShown))
+            Process->Kill();
+        return "LibreOffice did not answer within " + std::to_string(std::max(1, seconds)) +
+               " seconds; the connection was dropped.";
+    }
+    if (Lost) {
+        DropBridge();
+        return LostText();
+    }
+    return error;
+}
+
+bool TSession::Alive()
+{
+    if (Lost)
+        return false;
+    const std::string error = Call(Options.CallSeconds, [&] {
+        Desktop->getCurrentFrame();
+        return std::string();
+    });
+    return error.empty() && !Lost;
+}
+
+void TSession::Shutdown(const void* caller)
+{
+    if (!Owned() || Lost)
+        return;
+    bool holdsUserWork = false;
+    std::vector<Reference<css::uno::XInterface>> ours;
+    const std::string error = Call(Options.CallSeconds, [&] {
+        std::vector<TOurDoc> docs;
+        {
+            std::lock_guard<std::mutex> lock(DocsMutex);
+            docs = Docs;
+        }
+        Reference<css::container::XEnumeration> each = Desktop->getComponents()->createEnumeration();
+        while (each->hasMoreElements()) {
+            Reference<css::uno::XInterface> model(each->nextElement(), UNO_QUERY);
+            if (!model.is())
+                continue;
+            const auto known = std::find_if(docs.begin(), docs.end(), [&](const TOurDoc& d) { return d.Model == model; });
+            // Without a display nobody sees a window, and the caller's own documents there
+            // were never in anyone's hands.
+            if (known != docs.end() && known->Owner == caller && (Headless || !known->Shown))
+                ours.push_back(model);
+            else if ((known != docs.end() && known->Shown && !Headless) || Modified(model) ||
+                     (!Headless && WindowVisible(model)))
+                holdsUserWork = true;
+        }
+        return std::string();
+    });
+    if (!error.empty() || holdsUserWork)
+        return;
+    bool terminated = false;
+    Call(Options.CallSeconds, [&] {
+        for (const Reference<css::uno::XInterface>& model : ours) {
+            Reference<css::util::XCloseable> closeable(model, UNO_QUERY);
+            if (closeable.is())
+                closeable->close(true);
+        }
+        try {
+            terminated = Desktop->terminate();
+        } catch (const css::lang::DisposedException&) {
+            terminated = true;  // the office went down before its answer came back
+        }
+        return std::string();
+    });
+    if (!terminated && !Lost)
+        return;
+    DropBridge();
+    if (!Process->WaitForExit(std::chrono::seconds(kShutdownSeconds)))
+        Process->Kill();
+}
+
+// One connection per office in the whole program: a second bridge to the same office
+// would share the first one's object proxies and break when the first one goes.
+namespace {
+
+std::mutex g_sessionsMutex;
+std::map<std::string, std::weak_ptr<TSession>> g_sessions;
+
+}  // namespace
+
+std::shared_ptr<TSession> SessionOf(const std::string& pipe)
+{
+    std::lock_guard<std::mutex> lock(g_sessionsMutex);
+    const auto found = g_sessions.find(pipe);
+    return found == g_sessions.end() ? nullptr : found->second.lock();
+}
+
+void Register(const std::string& pipe, const std::shared_ptr<TSession>& session)
+{
+    std::lock_guard<std::mutex> lock(g_sessionsMutex);
+    g_sessions[pipe] = session;
+}
