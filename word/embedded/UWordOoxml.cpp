@@ -355,6 +355,8 @@ bool HasTextOutside(pugi::xml_node start, pugi::xml_node end, const TComplexFiel
 {
     for (pugi::xml_node node = NextInOrder(start); node && node != end; node = NextInOrder(node)) {
         if (node == field.Begin) {
+            if (!Precedes(field.End, end))
+                return false;  // the field runs on past the range: nothing of the range follows it
             node = field.End;
             continue;
         }

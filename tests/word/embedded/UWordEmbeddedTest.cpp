@@ -146,6 +146,18 @@ TEST(WordEmbeddedDocx, FormFieldsTakeTheAnswerAndNoFieldIsCut)
         EXPECT_EQ(Count(xml, c.Expect), 1u) << xml;
         EXPECT_EQ(Count(xml, "//w:fldChar[@w:fldCharType='begin']"), c.Name == "Stand" ? 3u : 4u);
     }
+    // A bookmark from before a text form field into its result, with text after the field:
+    // the bookmark is the form field's, which keeps its field.
+    const std::string intoResult =
+        P(R("Name: ") + BS(5, "Kurz") + "<w:r><w:fldChar w:fldCharType=\"begin\"><w:ffData><w:name w:val=\"Text9\"/>"
+          "<w:textInput/></w:ffData></w:fldChar></w:r><w:r><w:instrText> FORMTEXT </w:instrText></w:r>"
+          "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>" + R("al") + BE(5) + R("t")
+          + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>" + R(" Ende")) + P(R("Noch ein Absatz"));
+    const std::string filled = FilledBody(intoResult, "Kurz", "Anna");
+    EXPECT_EQ(FieldProblems(filled), "");
+    EXPECT_EQ(DocxParagraphs(filled), (std::vector<std::string>{"Name: Anna Ende", "Noch ein Absatz"}));
+    EXPECT_EQ(Count(filled, "//w:instrText[contains(., 'FORMTEXT')]"), 1u);
+
     // The date field went with the range that cut it; the form fields all stayed.
     const std::string stand = FilledBody(FormBody(), "Stand", "heute");
     EXPECT_EQ(Count(stand, "//w:instrText[contains(., 'DATE')]"), 0u);
