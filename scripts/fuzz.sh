@@ -58,7 +58,7 @@ report() {
     log="$BUILD/logs/$t.log"
     runs=$(sed -n 's/^stat::number_of_executed_units: //p' "$log" | tail -1)
     secs=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log" | tail -1)
-    read -r cov ft corp < <(grep -E '^#[0-9]+' "$log" | tail -1 |
+    read -r cov ft corp < <(grep -aE '^#[0-9]+' "$log" | tail -1 |
       sed -E 's/.*cov: ([0-9]+) ft: ([0-9]+) corp: ([0-9]+).*/\1 \2 \3/')
     printf '%-16s %12s %7s %9s %7s %7s %7s\n' "$t" "${runs:-?}" "${secs:-?}" \
       "$([ -n "$secs" ] && [ "$secs" -gt 0 ] && echo $((runs / secs)) || echo -)" "${cov:-?}" "${ft:-?}" "${corp:-?}"
@@ -84,7 +84,7 @@ run_all() {  # run_all <corpus root> <limit> <targets...>
   if [ ${#failed[@]} -gt 0 ]; then
     for t in "${failed[@]}"; do
       echo "== $t found a fault (input kept in $BUILD/findings/$t/):" >&2
-      grep -E -m5 'ERROR|property broken|runtime error|SUMMARY' "$BUILD/logs/$t.log" >&2 || tail -20 "$BUILD/logs/$t.log" >&2
+      grep -aE -m5 'ERROR|property broken|runtime error|SUMMARY' "$BUILD/logs/$t.log" >&2 || tail -20 "$BUILD/logs/$t.log" >&2
     done
     return 1
   fi

@@ -668,7 +668,10 @@ void TXDocType::WriteLeaf(std::string& out, std::string_view, bool escape) const
 {
     out += "<!DOCTYPE";
     AppendText(out, Text, escape);
-    out += '>';
+    // The reader takes an internal subset ("[" before any ">") up to "]>" and keeps the
+    // text without that "]": it is written back, or the file could not be read again.
+    const std::size_t subset = Text.find('[');
+    out += subset != std::string::npos && subset < Text.find('>') ? "]>" : ">";
     out += kLineEnd;
 }
 

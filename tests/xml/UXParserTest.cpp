@@ -126,6 +126,21 @@ TEST(TXParser, AProcessingInstructionReadsBackAsItWasWritten)
     }
 }
 
+TEST(TXParser, ADocumentTypeReadsBackAsItWasWritten)
+{
+    for (const char* source : {"<!DOCTYPE r>", "<!DOCTYPE r [ <!ELEMENT r ANY> ]>", "<!DOCTYPE r [ a]] ]>"}) {
+        SCOPED_TRACE(source);
+        const Parsed first = ParseText(std::string(source) + "<r/>");
+        ASSERT_TRUE(first.tree) << first.errorText;
+        const std::string written = first.tree->Serialize("\t", true);
+        const Parsed again = ParseText(written);
+        ASSERT_TRUE(again.tree) << again.errorText;
+        EXPECT_EQ(dynamic_cast<const TXDocType*>(again.tree->Item(0))->Text,
+                  dynamic_cast<const TXDocType*>(first.tree->Item(0))->Text);
+        EXPECT_EQ(again.tree->Serialize("\t", true), written);
+    }
+}
+
 TEST(TXParser, ALaterDeclarationReplacesTheFirstInPlace)
 {
     const Parsed parsed = ParseText("<?xml version='1.0'?><!--c--><?XML?><r/>");
