@@ -4,6 +4,7 @@
 #include "config/USprache.h"
 #include "core/UTAObjs.h"
 #include "env/UCodec.h"
+#include "word/UWordSchutz.h"
 #include "word/embedded/UWordEmbedded.h"
 #ifdef TAVIX_HAVE_LIBREOFFICE
 #include "word/libreoffice/UWordLibreOffice.h"
@@ -12,7 +13,6 @@
 #include <sys/stat.h>
 
 #include <cctype>
-#include <cstring>
 #include <fstream>
 
 std::unique_ptr<TWordApp> MakeWordApp(TWordBackend kind, std::string& error, TFileOpener opener)
@@ -93,8 +93,8 @@ bool IsBinaryWord(const std::string& file)
     if (extension == ".dot" || extension == ".doc")
         return true;
     std::ifstream in(file, std::ios::binary);
-    char magic[8] = {};
-    return in.read(magic, sizeof magic) && std::memcmp(magic, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) == 0;
+    std::string head(kCompoundFileMagic.size(), '\0');
+    return in.read(head.data(), static_cast<std::streamsize>(head.size())) && IsCompoundFile(head);
 }
 
 }  // namespace

@@ -228,8 +228,7 @@ bool IsProtectedFile(const std::string& file)
 
 bool IsTextFile(const std::string& file)
 {
-    const std::size_t dot = file.rfind('.');
-    const std::string extension = dot == std::string::npos ? std::string() : Lower(file.substr(dot));
+    const std::string extension = LowerExtension(file);
     return extension == ".txt" || extension == ".csv";
 }
 
