@@ -366,19 +366,6 @@ bool HasTextOutside(pugi::xml_node start, pugi::xml_node end, const TComplexFiel
     return false;
 }
 
-// Answers that check a check box, in either language of the program.
-bool IsYesLike(const std::string& utf8)
-{
-    std::string answer = Lower(utf8);
-    const std::size_t first = answer.find_first_not_of(" \t");
-    const std::size_t last = answer.find_last_not_of(" \t");
-    answer = first == std::string::npos ? std::string() : answer.substr(first, last - first + 1);
-    for (const char* yes : {"1", "x", "ja", "yes", "true"})
-        if (answer == yes)
-            return true;
-    return false;
-}
-
 class TOoxmlContent final : public TWordContent {
 public:
     std::string Load(TWordPackage& package);

@@ -312,6 +312,18 @@ std::string PiecesAsLine(const std::vector<TTextPiece>& pieces)
     return line;
 }
 
+bool IsYesLike(const std::string& utf8)
+{
+    std::string answer = Lower(utf8);
+    const std::size_t first = answer.find_first_not_of(" \t");
+    const std::size_t last = answer.find_last_not_of(" \t");
+    answer = first == std::string::npos ? std::string() : answer.substr(first, last - first + 1);
+    for (const char* yes : {"1", "x", "ja", "yes", "true"})
+        if (answer == yes)
+            return true;
+    return false;
+}
+
 namespace {
 
 // Whether the way from the paragraph up to the ancestor leads through tables only.

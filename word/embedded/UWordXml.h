@@ -91,6 +91,8 @@ struct TTextPiece {
 std::vector<TTextPiece> SplitAnswer(const std::string& windows1252);
 // The pieces as one line: breaks and tabs become blanks.
 std::string PiecesAsLine(const std::vector<TTextPiece>& pieces);
+// Answers that check a check box (a form field's), in either language of the program.
+bool IsYesLike(const std::string& utf8);
 
 // Removes the nodes (none inside another). Markers of ranges that reach out of them are
 // kept: ends are moved before start, starts after end; the others are reported.

@@ -48,15 +48,17 @@ T PropertyOr(const Reference<css::beans::XPropertySet>& properties, const char* 
     return value;
 }
 
-// Walks the stories as a reader meets them: the headers of the page styles in use, the
-// body (tables cell by cell, row by row; a frame's text after the text it is anchored
-// in), footnotes, endnotes, then the footers. The office's own list is in its internal
-// order, which puts headers, footers and frames before the body.
-class TBookmarkWalk {
+// Visits the text portions of the stories as a reader meets them: the headers of the page
+// styles in use, the body (tables cell by cell, row by row; a frame's text after the text
+// it is anchored in), footnotes, endnotes, then the footers. The office's own lists are in
+// its internal order, which puts headers, footers and frames before the body.
+class TStoryWalk {
 public:
-    explicit TBookmarkWalk(const Reference<css::uno::XInterface>& model) : Model_(model) {}
+    using TVisit = std::function<void(const Reference<css::beans::XPropertySet>& portion, const OUString& type)>;
 
-    std::vector<OUString> Run()
+    TStoryWalk(const Reference<css::uno::XInterface>& model, TVisit visit) : Model_(model), Visit_(std::move(visit)) {}
+
+    void Run()
     {
         PageStories("Header");
         Reference<css::text::XTextDocument> text(Model_, UNO_QUERY_THROW);
@@ -66,20 +68,9 @@ public:
         if (Reference<css::text::XEndnotesSupplier> endnotes(Model_, UNO_QUERY); endnotes.is())
             Notes(endnotes->getEndnotes());
         PageStories("Footer");
-        // Whatever the walk could not reach (text in drawing shapes) comes last.
-        Reference<css::text::XBookmarksSupplier> supplier(Model_, UNO_QUERY_THROW);
-        for (const OUString& name : supplier->getBookmarks()->getElementNames())
-            Add(name);
-        return Names_;
     }
 
 private:
-    void Add(const OUString& name)
-    {
-        if (Seen_.insert(name).second)
-            Names_.push_back(name);
-    }
-
     void PageStories(const char* kind)
     {
         Reference<css::style::XStyleFamiliesSupplier> families(Model_, UNO_QUERY);
@@ -147,16 +138,10 @@ private:
                 continue;
             OUString type;
             portion->getPropertyValue("TextPortionType") >>= type;
-            if (type == "Bookmark") {
-                bool start = false, collapsed = false;
-                portion->getPropertyValue("IsStart") >>= start;
-                portion->getPropertyValue("IsCollapsed") >>= collapsed;
-                Reference<css::container::XNamed> bookmark(portion->getPropertyValue("Bookmark"), UNO_QUERY);
-                if ((start || collapsed) && bookmark.is())
-                    Add(bookmark->getName());
-            } else if (type == "Frame") {
+            if (type == "Frame")
                 Anchored(Reference<css::container::XContentEnumerationAccess>(portion, UNO_QUERY), depth);
-            }
+            else
+                Visit_(portion, type);
         }
     }
 
@@ -174,9 +159,248 @@ private:
     }
 
     Reference<css::uno::XInterface> Model_;
-    std::vector<OUString> Names_;
-    std::set<OUString> Seen_;
+    TVisit Visit_;
 };
+
+// ---- Form fields ------------------------------------------------------------------------------
+
+// Word's legacy form fields, as the office keeps them (field marks of these types). The
+// office names the mark of a text form field after the bookmark Word gives it, and a
+// mark it has no name for after itself.
+enum class TFormType { None, Text, CheckBox, DropDown };
+
+// The API marks XFormField deprecated but has no other access to a field mark's type and
+// parameters.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+OUString FieldTypeOf(const Reference<css::text::XFormField>& field)
+{
+    return field->getFieldType();
+}
+
+Reference<css::container::XNameContainer> ParametersOf(const Reference<css::text::XFormField>& field)
+{
+    return field->getParameters();
+}
+#pragma GCC diagnostic pop
+
+TFormType FormTypeOf(const Reference<css::text::XFormField>& field)
+{
+    if (!field.is())
+        return TFormType::None;
+    const OUString type = FieldTypeOf(field);
+    if (type == "vnd.oasis.opendocument.field.FORMTEXT")
+        return TFormType::Text;
+    if (type == "vnd.oasis.opendocument.field.FORMCHECKBOX")
+        return TFormType::CheckBox;
+    if (type == "vnd.oasis.opendocument.field.FORMDROPDOWN")
+        return TFormType::DropDown;
+    return TFormType::None;
+}
+
+bool IsFieldStart(const OUString& portionType)
+{
+    return portionType == "TextFieldStart" || portionType == "TextFieldStartEnd";
+}
+
+Reference<css::text::XFormField> FieldOfPortion(const Reference<css::beans::XPropertySet>& portion)
+{
+    return Reference<css::text::XFormField>(portion->getPropertyValue("Bookmark"), UNO_QUERY);
+}
+
+// The name a user gave the form field; empty for one the office named itself.
+OUString FormFieldName(const Reference<css::text::XFormField>& field)
+{
+    Reference<css::container::XNamed> named(field, UNO_QUERY);
+    const OUString name = named.is() ? named->getName() : OUString();
+    return name.startsWith("__Fieldmark__") ? OUString() : name;
+}
+
+// The form field of that name (Word's names ignore case, as for bookmarks).
+Reference<css::text::XFormField> FindFormField(const Reference<css::uno::XInterface>& model, const OUString& name)
+{
+    Reference<css::text::XFormField> exact, other;
+    TStoryWalk(model, [&](const Reference<css::beans::XPropertySet>& portion, const OUString& type) {
+        if (exact.is() || !IsFieldStart(type))
+            return;
+        const Reference<css::text::XFormField> field = FieldOfPortion(portion);
+        if (FormTypeOf(field) == TFormType::None)
+            return;
+        const OUString fieldName = FormFieldName(field);
+        if (fieldName == name)
+            exact = field;
+        else if (!other.is() && !fieldName.isEmpty() && fieldName.equalsIgnoreAsciiCase(name))
+            other = field;
+    }).Run();
+    return exact.is() ? exact : other;
+}
+
+// The text portions of a range, paragraph by paragraph.
+template <class TVisit>
+void PortionsOfRange(const Reference<css::text::XText>& story, const Reference<css::text::XTextRange>& range,
+                     TVisit visit)
+{
+    Reference<css::container::XEnumerationAccess> selection(story->createTextCursorByRange(range), UNO_QUERY_THROW);
+    Reference<css::container::XEnumeration> paragraphs = selection->createEnumeration();
+    while (paragraphs->hasMoreElements()) {
+        Reference<css::container::XEnumerationAccess> paragraph(paragraphs->nextElement(), UNO_QUERY);
+        if (!paragraph.is())
+            return visit(Reference<css::beans::XPropertySet>(), OUString());  // a table: no form field alone
+        Reference<css::container::XEnumeration> portions = paragraph->createEnumeration();
+        while (portions->hasMoreElements()) {
+            Reference<css::beans::XPropertySet> portion(portions->nextElement(), UNO_QUERY_THROW);
+            OUString type;
+            portion->getPropertyValue("TextPortionType") >>= type;
+            visit(portion, type);
+        }
+    }
+}
+
+// The form field a bookmark is set around, with nothing else in it but the bookmark's
+// own marks and empty text: Word writes the bookmark of a form field that way.
+Reference<css::text::XFormField> FormFieldAlone(const Reference<css::text::XText>& story,
+                                                const Reference<css::text::XTextRange>& range)
+{
+    Reference<css::text::XFormField> found;
+    bool alone = true;
+    int depth = 0;  // inside the result of a field
+    PortionsOfRange(story, range, [&](const Reference<css::beans::XPropertySet>& portion, const OUString& type) {
+        if (!alone)
+            return;
+        const bool opens = IsFieldStart(type);
+        if (opens && depth == 0) {
+            const Reference<css::text::XFormField> field = FieldOfPortion(portion);
+            alone = !found.is() && FormTypeOf(field) != TFormType::None;
+            found = field;
+        }
+        if (type == "TextFieldStart")
+            ++depth;
+        else if (type == "TextFieldEnd")
+            alone = --depth >= 0;
+        else if (type == "Text")
+            alone = depth > 0 || Reference<css::text::XTextRange>(portion, UNO_QUERY_THROW)->getString().isEmpty();
+        else if (!opens && type != "TextFieldSeparator" && type != "Bookmark" && type != "SoftPageBreak")
+            alone = false;
+    });
+    return alone && depth == 0 ? found : Reference<css::text::XFormField>();
+}
+
+// Writes the answer where the cursor stands and selects it.
+void InsertAnswer(const Reference<css::text::XText>& story, const Reference<css::text::XTextCursor>& cursor,
+                  const std::vector<TTextPiece>& pieces)
+{
+    Reference<css::text::XTextRange> at(cursor, UNO_QUERY_THROW);
+    sal_Int32 length = 0;
+    for (const TTextPiece& piece : pieces) {
+        if (piece.Kind == TTextPiece::Break) {
+            story->insertControlCharacter(at, css::text::ControlCharacter::LINE_BREAK, false);
+            ++length;
+        } else {
+            const OUString part = piece.Kind == TTextPiece::Tab ? OUString("\t") : FromUtf8(piece.Utf8);
+            story->insertString(at, part, false);
+            length += part.getLength();
+        }
+    }
+    // The cursor stands after the inserted text: it takes the text in again.
+    for (sal_Int32 left = length; left > 0; left -= 32767)
+        cursor->goLeft(static_cast<sal_Int16>(std::min<sal_Int32>(left, 32767)), true);
+}
+
+void SetParameter(const Reference<css::container::XNameContainer>& parameters, const char* name, const Any& value)
+{
+    const OUString key = OUString::createFromAscii(name);
+    if (parameters->hasByName(key))
+        parameters->replaceByName(key, value);
+    else
+        parameters->insertByName(key, value);
+}
+
+// A drop-down shows the entry it selects: an answer that is none of them becomes one.
+void SelectEntry(const Reference<css::text::XFormField>& field, const OUString& answer)
+{
+    const Reference<css::container::XNameContainer> parameters = ParametersOf(field);
+    Sequence<OUString> entries;
+    if (parameters->hasByName("Dropdown_ListEntry"))
+        parameters->getByName("Dropdown_ListEntry") >>= entries;
+    sal_Int32 index = 0;
+    while (index < entries.getLength() && !entries[index].equalsIgnoreAsciiCase(answer))
+        ++index;
+    if (index == entries.getLength()) {
+        entries.realloc(index + 1);
+        entries.getArray()[index] = answer;
+        SetParameter(parameters, "Dropdown_ListEntry", Any(entries));
+    }
+    SetParameter(parameters, "Dropdown_Selected", Any(index));
+}
+
+// A text form field gets the answer as its result, between its separator and its end.
+void ReplaceResult(const Reference<css::text::XFormField>& field, const std::vector<TTextPiece>& pieces)
+{
+    const Reference<css::text::XTextRange> whole = Reference<css::text::XTextContent>(field, UNO_QUERY_THROW)->getAnchor();
+    const Reference<css::text::XText> story = whole->getText();
+    // The range starts with the field's own start; fields in its result nest.
+    Reference<css::text::XTextRange> separator, end;
+    int depth = 0;
+    PortionsOfRange(story, whole, [&](const Reference<css::beans::XPropertySet>& portion, const OUString& type) {
+        if (end.is())
+            return;
+        if (type == "TextFieldStart")
+            ++depth;
+        else if (type == "TextFieldSeparator" && depth == 1)
+            separator.set(portion, UNO_QUERY);
+        else if (type == "TextFieldEnd" && --depth == 0)
+            end.set(portion, UNO_QUERY);
+    });
+    if (!end.is())
+        throw css::uno::RuntimeException("the form field has no end", {});
+    Reference<css::text::XTextCursor> cursor =
+        story->createTextCursorByRange(separator.is() ? separator->getEnd() : end->getStart());
+    cursor->gotoRange(end->getStart(), true);
+    cursor->setString(OUString());
+    InsertAnswer(story, cursor, pieces);
+}
+
+void FillFormField(const Reference<css::text::XFormField>& field, const std::vector<TTextPiece>& pieces)
+{
+    switch (FormTypeOf(field)) {
+    case TFormType::CheckBox:
+        Reference<css::beans::XPropertySet>(field, UNO_QUERY_THROW)
+            ->setPropertyValue("Checked", Any(IsYesLike(PiecesAsLine(pieces))));
+        return;
+    case TFormType::DropDown: SelectEntry(field, FromUtf8(PiecesAsLine(pieces))); return;
+    default: ReplaceResult(field, pieces); return;
+    }
+}
+
+// The names of the bookmarks and of the form fields a user named, in reading order.
+std::vector<OUString> BookmarksInReadingOrder(const Reference<css::uno::XInterface>& model)
+{
+    std::vector<OUString> names;
+    std::set<OUString> seen;
+    const auto add = [&](const OUString& name) {
+        if (!name.isEmpty() && seen.insert(name).second)
+            names.push_back(name);
+    };
+    TStoryWalk(model, [&](const Reference<css::beans::XPropertySet>& portion, const OUString& type) {
+        if (type == "Bookmark") {
+            bool start = false, collapsed = false;
+            portion->getPropertyValue("IsStart") >>= start;
+            portion->getPropertyValue("IsCollapsed") >>= collapsed;
+            Reference<css::container::XNamed> bookmark(portion->getPropertyValue("Bookmark"), UNO_QUERY);
+            if ((start || collapsed) && bookmark.is())
+                add(bookmark->getName());
+        } else if (IsFieldStart(type)) {
+            const Reference<css::text::XFormField> field = FieldOfPortion(portion);
+            if (FormTypeOf(field) != TFormType::None)
+                add(FormFieldName(field));
+        }
+    }).Run();
+    // Whatever the walk could not reach (text in drawing shapes) comes last.
+    Reference<css::text::XBookmarksSupplier> supplier(model, UNO_QUERY_THROW);
+    for (const OUString& name : supplier->getBookmarks()->getElementNames())
+        add(name);
+    return names;
+}
 
 // The bookmark of that name; Word's names ignore case, so a name of other case is taken
 // when there is no exact one.
@@ -273,36 +497,32 @@ std::string TWordLibreOfficeDoc::FillBookmark(const std::string& name, const std
     if (!Model_.is())
         return "The document is closed.";
     bool missing = false;
+    const std::vector<TTextPiece> pieces = SplitAnswer(text);
     const std::string error = Session_->Call(Session_->Options.CallSeconds, [&] {
         Reference<css::text::XBookmarksSupplier> supplier(Model_, UNO_QUERY_THROW);
         Reference<css::text::XTextContent> bookmark = FindBookmark(supplier->getBookmarks(), FromText(name));
         if (!bookmark.is()) {
-            missing = true;
+            // The office keeps the bookmark of a text form field as the field's name.
+            const Reference<css::text::XFormField> field = FindFormField(Model_, FromText(name));
+            if (field.is())
+                FillFormField(field, pieces);
+            missing = !field.is();
             return std::string();
         }
         const OUString realName = Reference<css::container::XNamed>(bookmark, UNO_QUERY_THROW)->getName();
         Reference<css::text::XTextRange> anchor = bookmark->getAnchor();
         Reference<css::text::XText> story = anchor->getText();
+        if (const Reference<css::text::XFormField> field = FormFieldAlone(story, anchor); field.is()) {
+            FillFormField(field, pieces);
+            return std::string();
+        }
         Reference<css::text::XTextCursor> cursor = story->createTextCursorByRange(anchor);
         Reference<css::text::XTextRange> at(cursor, UNO_QUERY_THROW);
         // Writing into the old bookmark would leave a point bookmark empty with the text
         // after it; a new bookmark over the new text keeps it around in every case.
         story->removeTextContent(bookmark);
         cursor->setString(OUString());
-        sal_Int32 length = 0;
-        for (const TTextPiece& piece : SplitAnswer(text)) {
-            if (piece.Kind == TTextPiece::Break) {
-                story->insertControlCharacter(at, css::text::ControlCharacter::LINE_BREAK, false);
-                ++length;
-            } else {
-                const OUString part = piece.Kind == TTextPiece::Tab ? OUString("\t") : FromUtf8(piece.Utf8);
-                story->insertString(at, part, false);
-                length += part.getLength();
-            }
-        }
-        // The cursor stands after the inserted text: it takes the text in again.
-        for (sal_Int32 left = length; left > 0; left -= 32767)
-            cursor->goLeft(static_cast<sal_Int16>(std::min<sal_Int32>(left, 32767)), true);
+        InsertAnswer(story, cursor, pieces);
         Reference<css::lang::XMultiServiceFactory> factory(Model_, UNO_QUERY_THROW);
         Reference<css::text::XTextContent> renewed(factory->createInstance("com.sun.star.text.Bookmark"),
                                                    UNO_QUERY_THROW);
@@ -336,7 +556,7 @@ std::vector<std::string> TWordLibreOfficeDoc::BookmarkNames() const
         return names;
     std::vector<OUString> found;
     Session_->Call(Session_->Options.CallSeconds, [&] {
-        found = TBookmarkWalk(Model_).Run();
+        found = BookmarksInReadingOrder(Model_);
         return std::string();
     });
     for (const OUString& utf16 : found)

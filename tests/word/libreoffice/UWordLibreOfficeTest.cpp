@@ -1011,6 +1011,29 @@ std::string ContentAsLibreOfficeReadsIt(const std::string& document)
 
 }  // namespace
 
+namespace {
+
+// Labels, answers and form fields of the filled form, as the office reads the document.
+void ExpectFilledForm(const std::string& content)
+{
+    const std::vector<std::string> paragraphs = OdfParagraphs(content);
+    EXPECT_TRUE(HasParagraph(paragraphs, "Name: M\xC3\xBCller (bitte vollst\xC3\xA4ndig)")) << content;
+    EXPECT_TRUE(std::any_of(paragraphs.begin(), paragraphs.end(),
+                            [](const std::string& p) { return p.starts_with("Stand: heute"); }))
+        << content;
+    auto xml = ParseXml(content);
+    EXPECT_TRUE(xml->select_node("//field:fieldmark-start[@field:type='vnd.oasis.opendocument.field.FORMTEXT']"))
+        << content;
+    EXPECT_TRUE(xml->select_node("//field:fieldmark[@field:type='vnd.oasis.opendocument.field.FORMCHECKBOX']"
+                                 "/field:param[@field:name='Checkbox_Checked'][@field:value='true']"))
+        << content;
+}
+
+const std::pair<const char*, const char*> kFormAnswers[] = {
+    {"Name", "M\xFC" "ller"}, {"Zustimmung", "Ja"}, {"Farbe", "Blau"}, {"Stand", "heute"}};
+
+}  // namespace
+
 // A form filled by the embedded engine stays a form in the office: labels, answers and
 // the form fields with their values.
 TEST(WordLibreOffice, AFilledFormReadsBackWithItsFieldsAndLabels)
@@ -1021,26 +1044,112 @@ TEST(WordLibreOffice, AFilledFormReadsBackWithItsFieldsAndLabels)
     std::string error;
     auto doc = TWordEmbeddedDoc::FromBytes(MakeDocx(layout), "Formular.dotx", false, {}, error);
     ASSERT_TRUE(doc) << error;
-    for (const auto& [name, answer] : {std::pair<const char*, const char*>{"Name", "M\xFC" "ller"},
-                                       {"Zustimmung", "Ja"}, {"Farbe", "Blau"}, {"Stand", "heute"}})
+    for (const auto& [name, answer] : kFormAnswers)
         EXPECT_EQ(doc->FillBookmark(name, answer), "") << name;
     const std::string written = g_world->Folder / "Formular.docx";
     ASSERT_EQ(doc->SaveAs(written, true), "");
     EXPECT_EQ(FieldProblems(PartOf(ReadBytes(written), "word/document.xml")), "");
 
     const std::string content = ContentAsLibreOfficeReadsIt(written);
-    const std::vector<std::string> paragraphs = OdfParagraphs(content);
-    EXPECT_TRUE(HasParagraph(paragraphs, "Name: M\xC3\xBCller (bitte vollst\xC3\xA4ndig)")) << content;
-    EXPECT_TRUE(HasParagraph(paragraphs, "Stand: heute Ende")) << content;
+    ExpectFilledForm(content);
+    // The date field the bookmark ended in went with the bookmark's text.
+    EXPECT_TRUE(HasParagraph(OdfParagraphs(content), "Stand: heute Ende")) << content;
+    EXPECT_TRUE(ParseXml(content)->select_node(
+        "//field:fieldmark[@field:type='vnd.oasis.opendocument.field.FORMDROPDOWN']"
+        "/field:param[@field:name='Dropdown_Selected'][@field:value='1']"))
+        << content;
+}
+
+// The office fills the same form as a form: the text field gets its result, the box
+// under its bookmark is checked, not replaced. Its import keeps no name for a drop-down
+// field: that one is reported missing.
+TEST(WordLibreOffice, TheOfficeFillsAFormAsAForm)
+{
+    REQUIRE_OFFICE();
+    TDocxLayout layout;
+    layout.Body = FormBody();
+    const std::string form = g_world->Folder / "Formular.dotx";
+    WriteBytes(form, MakeDocx(layout));
+    std::string error;
+    auto doc = g_world->Shared->AddDocument(form, false, error);
+    ASSERT_TRUE(doc) << error;
+    const std::vector<std::string> names = doc->BookmarkNames();
+    for (const char* name : {"Name", "Zustimmung", "Stand"})
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+    for (const auto& [name, answer] : kFormAnswers)
+        EXPECT_EQ(doc->FillBookmark(name, answer), name == std::string("Farbe") ? MissingBookmarkError(name) : "")
+            << name;
+    const std::string written = g_world->Folder / "Formular-office.docx";
+    ASSERT_EQ(doc->SaveAs(written, true), "");
+    EXPECT_EQ(FieldProblems(PartOf(ReadBytes(written), "word/document.xml")), "");
+    ExpectFilledForm(ContentAsLibreOfficeReadsIt(written));
+
+    // The same form as a binary template, written by the office.
+    const std::string binary = g_world->Folder / "Formular.doc";
+    ASSERT_EQ(doc->SaveAs(binary, true), "");
+    doc->Close();
+    auto fromBinary = g_world->Shared->AddDocument(binary, false, error);
+    ASSERT_TRUE(fromBinary) << error;
+    EXPECT_EQ(fromBinary->FillBookmark("name", "Anna"), "");
+    const std::string again = g_world->Folder / "Formular-doc.odt";
+    ASSERT_EQ(fromBinary->SaveAs(again, true), "");
+    const std::string content = ZipPart(again, "content.xml");
+    EXPECT_TRUE(HasParagraph(OdfParagraphs(content), "Name: Anna (bitte vollst\xC3\xA4ndig)")) << content;
+    EXPECT_TRUE(ParseXml(content)->select_node(
+        "//field:fieldmark-start[@text:name='Name'][@field:type='vnd.oasis.opendocument.field.FORMTEXT']"))
+        << content;
+}
+
+// Form fields take their answers, under a bookmark around them or by their own name: a
+// drop-down selects the entry (an answer that is none becomes one), a check box follows
+// yes or no, a text field's result takes the answer with its line break.
+TEST(WordLibreOffice, FormFieldsTakeTheirAnswers)
+{
+    REQUIRE_OFFICE();
+    const auto marked = [](const char* name, const char* type, const std::string& params) {
+        return std::string("<text:bookmark-start text:name=\"") + name + "\"/>"
+            + "<field:fieldmark field:type=\"vnd.oasis.opendocument.field." + type + "\">" + params
+            + "</field:fieldmark><text:bookmark-end text:name=\"" + name + "\"/>";
+    };
+    const auto param = [](const char* name, const char* value) {
+        return std::string("<field:param field:name=\"") + name + "\" field:value=\"" + value + "\"/>";
+    };
+    const std::string entries = param("Dropdown_ListEntry", "Rot") + param("Dropdown_ListEntry", "Blau");
+    TOttLayout layout;
+    layout.Body = "<text:p xmlns:field=\"urn:openoffice:names:experimental:ooo-ms-interop:xmlns:field:1.0\">"
+                  "Farbe=" + marked("Farbe", "FORMDROPDOWN", entries) + "/Sorte=" + marked("Sorte", "FORMDROPDOWN", entries)
+        + "/Ein=" + marked("Ein", "FORMCHECKBOX", "") + "/Aus=" + marked("Aus", "FORMCHECKBOX", param("Checkbox_Checked", "true"))
+        + "/Text=<field:fieldmark-start text:name=\"Vorname\" field:type=\"vnd.oasis.opendocument.field.FORMTEXT\"/>"
+          "<field:fieldmark-separator/>xx<field:fieldmark-end/>!</text:p>";
+    const std::string form = g_world->Folder / "Felder.ott";
+    WriteBytes(form, MakeOtt(layout));
+    std::string error;
+    auto doc = g_world->Shared->AddDocument(form, false, error);
+    ASSERT_TRUE(doc) << error;
+    EXPECT_EQ(doc->BookmarkNames(), (std::vector<std::string>{"Farbe", "Sorte", "Ein", "Aus", "Vorname"}));
+    for (const auto& [name, answer] : {std::pair<const char*, const char*>{"Farbe", "blau"}, {"Sorte", "Gr\xFCn"},
+                                       {"Ein", " X "}, {"Aus", "Nein"}, {"Vorname", "Anna\nB"}})
+        EXPECT_EQ(doc->FillBookmark(name, answer), "") << name;
+    const std::string written = g_world->Folder / "Felder.odt";
+    ASSERT_EQ(doc->SaveAs(written, true), "");
+    const std::string content = ZipPart(written, "content.xml");
     auto xml = ParseXml(content);
-    EXPECT_TRUE(xml->select_node("//field:fieldmark-start[@field:type='vnd.oasis.opendocument.field.FORMTEXT']"))
-        << content;
-    EXPECT_TRUE(xml->select_node("//field:fieldmark[@field:type='vnd.oasis.opendocument.field.FORMCHECKBOX']"
-                                 "/field:param[@field:name='Checkbox_Checked'][@field:value='true']"))
-        << content;
-    EXPECT_TRUE(xml->select_node("//field:fieldmark[@field:type='vnd.oasis.opendocument.field.FORMDROPDOWN']"
-                                 "/field:param[@field:name='Dropdown_Selected'][@field:value='1']"))
-        << content;
+    const auto params = [&](const char* name) {
+        std::vector<std::string> found;
+        for (const pugi::xpath_node& p : xml->select_nodes(
+                 (std::string("//text:bookmark-start[@text:name='") + name +
+                  "']/following-sibling::field:fieldmark[1]/field:param").c_str()))
+            found.push_back(std::string(p.node().attribute("field:name").value()) + "=" +
+                            p.node().attribute("field:value").value());
+        return found;
+    };
+    using TParams = std::vector<std::string>;
+    EXPECT_EQ(params("Farbe"), (TParams{"Dropdown_ListEntry=Rot", "Dropdown_ListEntry=Blau", "Dropdown_Selected=1"}));
+    EXPECT_EQ(params("Sorte"), (TParams{"Dropdown_ListEntry=Rot", "Dropdown_ListEntry=Blau",
+                                        "Dropdown_ListEntry=Gr\xC3\xBCn", "Dropdown_Selected=2"}));
+    EXPECT_EQ(params("Ein"), (TParams{"Checkbox_Checked=true"}));
+    EXPECT_EQ(params("Aus"), (TParams{"Checkbox_Checked=false"}));
+    EXPECT_TRUE(HasParagraph(OdfParagraphs(content), "Farbe=/Sorte=/Ein=/Aus=/Text=Anna\nB!")) << content;
 }
 
 // A file LibreOffice can read only as plain text is no template: listing its bookmarks
