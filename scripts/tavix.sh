@@ -16,7 +16,7 @@ PACKAGES=(
   xvfb x11-utils
   desktop-file-utils appstream shared-mime-info librsvg2-bin dpkg-dev libfile-mimeinfo-perl file man-db
   mmdebstrap
-  clang libclang-rt-14-dev python3 poppler-utils
+  clang libclang-rt-14-dev python3 python3-uno poppler-utils
 )
 
 install_missing() {

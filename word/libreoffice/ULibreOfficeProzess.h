@@ -130,6 +130,16 @@ private:
     int Status_ = 0;
 };
 
+// What the user's processes say of the office that listens on a pipe (read off /proc):
+// whether it runs without any window, and whether a running Tavix program (tavix-fill in
+// the middle of a batch, say) started it.
+struct TOfficeOnPipe {
+    pid_t Pid = 0;  // 0: no such office was found
+    bool Headless = false;
+    bool OwnedByTavix = false;
+};
+TOfficeOnPipe FindOfficeOnPipe(const std::string& pipe);
+
 // Offices left running for the user by objects that are gone: reaped once they end, so
 // that none stays behind as a zombie.
 

@@ -1,5 +1,7 @@
 #include "word/libreoffice/ULibreOfficeVerbindung.h"
 
+#include <cppuhelper/implbase1.hxx>
+
 #include <chrono>
 #include <thread>
 
@@ -81,6 +83,7 @@ TSession::TAttach TSession::Attach(const std::string& pipe, int seconds, std::st
 
 std::string TSession::Call(int seconds, const std::function<std::string()>& body)
 {
+    std::lock_guard<std::recursive_mutex> serial(CallMutex);
     if (Lost)
         return LostText();
     Watchdog.Arm(std::chrono::seconds(std::max(1, seconds)));
@@ -183,6 +186,108 @@ void TSession::Shutdown(const void* caller)
     DropBridge();
     if (!Process->WaitForExit(std::chrono::seconds(kShutdownSeconds)))
         Process->Kill();
+}
+
+// ---- Documents the user closes ----------------------------------------------------------------
+
+namespace {
+
+// Hears from the office that a document is gone. It runs on a thread of the bridge while
+// the office waits: it only passes the word on.
+class TCloseWatch final : public cppu::WeakImplHelper1<css::lang::XEventListener> {
+public:
+    explicit TCloseWatch(std::shared_ptr<TSession::TClosing> closing) : Closing_(std::move(closing)) {}
+
+    void SAL_CALL disposing(const css::lang::EventObject& event) override
+    {
+        std::lock_guard<std::mutex> lock(Closing_->Mutex);
+        Closing_->Closed.push_back(event.Source);
+        Closing_->Wake.notify_all();
+    }
+
+private:
+    std::shared_ptr<TSession::TClosing> Closing_;
+};
+
+}  // namespace
+
+void TSession::WatchClosing(const Reference<css::uno::XInterface>& model)
+{
+    // UNO objects count their own references: the office holds the listener while it wants it.
+    const Reference<css::lang::XEventListener> watch(new TCloseWatch(Closing));
+    const std::string error = Call(Options.CallSeconds, [&] {
+        Reference<css::lang::XComponent>(model, UNO_QUERY_THROW)->addEventListener(watch);
+        return std::string();
+    });
+    if (error.empty() && !Closer.joinable())
+        Closer = std::thread([this] { EndWhenEmpty(); });
+}
+
+void TSession::EndWhenEmpty()
+{
+    std::unique_lock<std::mutex> lock(Closing->Mutex);
+    for (;;) {
+        Closing->Wake.wait(lock, [&] { return Closing->Stop || !Closing->Closed.empty(); });
+        if (Closing->Stop)
+            return;
+        // The office puts its Start Center up after the document has gone.
+        Closing->Wake.wait_for(lock, std::chrono::milliseconds(300), [&] { return Closing->Stop; });
+        if (Closing->Stop)
+            return;
+        std::vector<Reference<css::uno::XInterface>> closed;
+        closed.swap(Closing->Closed);
+        lock.unlock();
+        bool shownClosed = false;
+        {
+            std::lock_guard<std::mutex> docs(DocsMutex);
+            for (const Reference<css::uno::XInterface>& model : closed) {
+                const auto known = std::find_if(Docs.begin(), Docs.end(), [&](const TOurDoc& d) { return d.Model == model; });
+                if (known == Docs.end())
+                    continue;  // closed by the program itself
+                shownClosed = shownClosed || known->Shown;
+                Docs.erase(known);
+            }
+        }
+        if (shownClosed && !Lost)
+            EndIfEmpty();
+        lock.lock();
+    }
+}
+
+void TSession::EndIfEmpty()
+{
+    bool empty = false;
+    Call(Options.CallSeconds, [&] {
+        Reference<css::frame::XFramesSupplier> supplier(Desktop, UNO_QUERY_THROW);
+        Reference<css::container::XIndexAccess> frames(supplier->getFrames(), UNO_QUERY_THROW);
+        empty = true;
+        // A Start Center is a frame without a document.
+        for (sal_Int32 i = 0; i < frames->getCount() && empty; ++i) {
+            Reference<css::frame::XFrame> frame(frames->getByIndex(i), UNO_QUERY);
+            Reference<css::frame::XController> controller = frame.is() ? frame->getController() : nullptr;
+            empty = !(controller.is() && controller->getModel().is());
+        }
+        if (empty) {
+            try {
+                Desktop->terminate();
+            } catch (const css::lang::DisposedException&) {  // gone before its answer came back
+            }
+        }
+        return std::string();
+    });
+    if (empty)
+        DropBridge();
+}
+
+void TSession::StopCloser()
+{
+    {
+        std::lock_guard<std::mutex> lock(Closing->Mutex);
+        Closing->Stop = true;
+    }
+    Closing->Wake.notify_all();
+    if (Closer.joinable())
+        Closer.join();
 }
 
 // One connection per office in the whole program: a second bridge to the same office

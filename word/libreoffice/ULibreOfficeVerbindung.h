@@ -7,12 +7,15 @@
 #include "word/libreoffice/ULibreOfficeProzess.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 // The session is a member type of the public class, so it lives outside namespace lo;
 // these are the names of the back end's vocabulary it is written in.
@@ -38,6 +41,7 @@ struct TWordLibreOfficeApp::TSession {
     TSession& operator=(const TSession&) = delete;
     ~TSession()
     {
+        StopCloser();
         DropBridge();
         if (Process && Process->Running())
             AdoptOrphan(Process);  // left to the user
@@ -103,12 +107,34 @@ struct TWordLibreOfficeApp::TSession {
     }
     void MarkShown(const Reference<css::uno::XInterface>& model)
     {
-        std::lock_guard<std::mutex> lock(DocsMutex);
-        for (TOurDoc& doc : Docs)
-            if (doc.Model == model)
-                doc.Shown = true;
-        AnyShown = AnyShown || !Headless;
+        bool watch = false;
+        {
+            std::lock_guard<std::mutex> lock(DocsMutex);
+            for (TOurDoc& doc : Docs)
+                if (doc.Model == model) {
+                    watch = !doc.Shown;
+                    doc.Shown = true;
+                }
+            AnyShown = AnyShown || !Headless;
+        }
+        if (watch && Process && !Headless)
+            WatchClosing(model);
     }
+
+    // The documents the office reports gone (the user closed them, or the office ended).
+    struct TClosing {
+        std::mutex Mutex;
+        std::condition_variable Wake;
+        std::vector<Reference<css::uno::XInterface>> Closed;
+        bool Stop = false;
+    };
+
+    // When the user closes a shown document in an office this session started, the office
+    // ends once no document is left in it, instead of leaving its Start Center behind.
+    void WatchClosing(const Reference<css::uno::XInterface>& model);
+    void EndWhenEmpty();  // the closer thread
+    void EndIfEmpty();
+    void StopCloser();
 
     TLibreOfficeOptions Options;
     std::shared_ptr<TOfficeProcess> Process;  // the office this session started
@@ -122,6 +148,9 @@ struct TWordLibreOfficeApp::TSession {
     Reference<css::frame::XDesktop> Desktop;
     std::mutex DocsMutex;
     std::vector<TOurDoc> Docs;
+    std::recursive_mutex CallMutex;  // one call at a time: the closer thread calls too
+    std::shared_ptr<TClosing> Closing = std::make_shared<TClosing>();
+    std::thread Closer;
     TWatchdog Watchdog;  // last: its thread stops before the members it uses go
 };
 

@@ -21,6 +21,10 @@ using namespace lo;
 
 namespace {
 
+const char* const kWindowlessOffice =
+    "LibreOffice is running without a window for another program (tavix-fill, for example), so the "
+    "document cannot be shown. Try again when that program has finished.";
+
 // Beyond this nesting (frames in tables in frames ...) a template is not walked further.
 constexpr int kMaxStoryDepth = 16;
 
@@ -570,8 +574,9 @@ std::string TWordLibreOfficeDoc::ShowDocument(const std::string&, const std::str
     writtenFile.clear();
     if (!Model_.is())
         return "The document is closed.";
-    if (Session_->Headless && Session_->Process)
-        return "LibreOffice runs without a window here (no display): the document cannot be shown.";
+    if (Session_->Headless)
+        return Session_->Process ? "LibreOffice runs without a window here (no display): the document cannot be shown."
+                                 : kWindowlessOffice;
     const std::string error = Session_->Call(Session_->Options.CallSeconds, [&] {
         BringToFront(Model_);
         return std::string();
@@ -691,6 +696,7 @@ std::string TWordLibreOfficeApp::Connect(bool& attached)
     std::string error;
     switch (session->Attach(Options_.Pipe, Options_.CallSeconds, error)) {
     case TSession::TAttach::Attached:
+        session->Headless = FindOfficeOnPipe(Options_.Pipe).Headless;
         Session_ = session;
         Register(Options_.Pipe, session);
         attached = true;
@@ -761,6 +767,8 @@ std::string TWordLibreOfficeApp::StartOffice()
     }
     if (!handedOver && process->Running())
         session->Process = process;
+    else
+        session->Headless = FindOfficeOnPipe(Options_.Pipe).Headless;
     Session_ = session;
     return {};
 }
@@ -768,7 +776,7 @@ std::string TWordLibreOfficeApp::StartOffice()
 bool TWordLibreOfficeApp::Visible() const
 {
     if (Session_ && !Session_->Process)
-        return true;  // the user's own office, with its windows
+        return !Session_->Headless;  // an office of someone else's, as it was started
     return WantVisible_ && !(Session_ && Session_->Headless);
 }
 
@@ -804,6 +812,11 @@ std::unique_ptr<TWordDoc> TWordLibreOfficeApp::AddDocument(const std::string& te
     if (!Session_ || Session_->Lost) {
         bool attached = false;
         error = Connect(attached);
+        if (!error.empty())
+            return nullptr;
+    }
+    if (visible && Session_->Headless && !Session_->Process && HasDisplay()) {
+        error = ReplaceWindowlessOffice();
         if (!error.empty())
             return nullptr;
     }
@@ -852,6 +865,36 @@ std::unique_ptr<TWordDoc> TWordLibreOfficeApp::AddDocument(const std::string& te
     if (visible)
         session->MarkShown(model);
     return std::make_unique<TWordLibreOfficeDoc>(session, model, file, visible);
+}
+
+std::string TWordLibreOfficeApp::ReplaceWindowlessOffice()
+{
+    const TOfficeOnPipe office = FindOfficeOnPipe(Options_.Pipe);
+    std::shared_ptr<TSession> session = Session_;
+    bool idle = false;
+    std::string error = session->Call(Options_.CallSeconds, [&] {
+        const Reference<css::container::XEnumerationAccess> components = session->Desktop->getComponents();
+        idle = !components.is() || !components->createEnumeration()->hasMoreElements();
+        return std::string();
+    });
+    if (!error.empty())
+        return error;
+    if (!idle || office.OwnedByTavix)
+        return kWindowlessOffice;
+    // It may go before it answers: what counts is that it goes.
+    session->Call(Options_.CallSeconds, [&] {
+        session->Desktop->terminate();
+        return std::string();
+    });
+    Release();
+    const auto deadline = TClock::now() + std::chrono::seconds(kShutdownSeconds);
+    while (FindOfficeOnPipe(Options_.Pipe).Pid != 0) {
+        if (TClock::now() >= deadline)
+            return kWindowlessOffice;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    bool attached = false;
+    return Connect(attached);
 }
 
 std::string TWordLibreOfficeApp::UserTemplateFolder()

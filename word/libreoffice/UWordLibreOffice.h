@@ -63,6 +63,10 @@ public:
 
 private:
     std::string StartOffice();
+    // A windowless office this program did not start (one of tavix-fill's, or one left
+    // behind) cannot show a document. When it is idle and works for no running Tavix
+    // program it is ended and a visible one started in its place; else the error says why.
+    std::string ReplaceWindowlessOffice();
     // Lets go of the connection (shared with the other objects on the same office).
     void Release();
 

@@ -896,6 +896,97 @@ TEST(WordLibreOffice, AnOfficeThatShowedDocumentsEndsWhenTheUserHasClosedThem)
     }
 }
 
+// F5 while a windowless office of someone else's holds the pipe: while it is busy the
+// user is told why the document cannot be shown; once it is idle it gives way to a
+// visible office, which shows the document.
+TEST(WordLibreOffice, AWindowlessOfficeOnThePipeGivesWayOrSaysWhy)
+{
+    REQUIRE_OFFICE();
+    TTestDisplay display;
+    if (!display.Ready())
+        GTEST_SKIP() << "no virtual X server (Debian: xvfb)";
+    TLibreOfficeOptions options = g_world->OwnOffice();
+    TTestOffice windowless(options.UserInstallation, options.Pipe);
+    ASSERT_GT(windowless.Pid(), 0);
+    options.Headless = false;
+    // The other program finds the office listening; it may not start one.
+    TLibreOfficeOptions finder = options;
+    finder.Program = "/bin/false";
+    TWordLibreOfficeApp other(finder);
+    bool attached = false;
+    ASSERT_TRUE(WaitUntil([&] { return other.Connect(attached).empty(); }, 60));
+    EXPECT_FALSE(other.Visible());
+    std::string error;
+    auto hidden = other.AddDocument(g_world->Ott, false, error);
+    ASSERT_TRUE(hidden) << error;
+
+    TWordLibreOfficeApp app(options);
+    ASSERT_EQ(app.Connect(attached), "");
+    EXPECT_TRUE(attached);
+    EXPECT_EQ(app.AddDocument(g_world->Dotx, true, error), nullptr);
+    EXPECT_NE(error.find("without a window"), std::string::npos) << error;
+    EXPECT_TRUE(windowless.Running()) << "a busy office is left to its work";
+
+    hidden->Close();
+    auto shown = app.AddDocument(g_world->Dotx, true, error);
+    ASSERT_TRUE(shown) << error;
+    EXPECT_TRUE(WaitUntil([&] { return !windowless.Running(); }, 20));
+    std::string written;
+    EXPECT_EQ(shown->ShowDocument(g_world->Folder.Path(), "Brief", written), "");
+    EXPECT_TRUE(WaitUntil([&] { return display.Server.Viewable("LibreOffice Writer"); }, 20))
+        << display.Server.WindowNames();
+    const int group = app.StartedProcessGroup();
+    ASSERT_GT(group, 0);
+    shown.reset();
+    ::kill(-group, SIGKILL);
+    EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
+}
+
+// The user closes the shown document in the office (File > Close): the office this
+// program started for it ends rather than leave an empty Start Center on the screen.
+TEST(WordLibreOffice, ClosingTheShownDocumentLeavesNoStartCenter)
+{
+    REQUIRE_OFFICE();
+    TTestDisplay display;
+    if (!display.Ready())
+        GTEST_SKIP() << "no virtual X server (Debian: xvfb)";
+    if (std::system("/usr/bin/python3 -c 'import uno' 2>/dev/null") != 0)
+        GTEST_SKIP() << "no Python bridge to play the user (Debian: python3-uno)";
+    TLibreOfficeOptions options = g_world->OwnOffice();
+    options.Headless = false;
+    TWordLibreOfficeApp app(options);
+    bool attached = true;
+    ASSERT_EQ(app.Connect(attached), "");
+    const int group = app.StartedProcessGroup();
+    ASSERT_GT(group, 0);
+    std::string error, written;
+    auto doc = app.AddDocument(g_world->Dotx, true, error);
+    ASSERT_TRUE(doc) << error;
+    ASSERT_EQ(doc->ShowDocument(g_world->Folder.Path(), "Brief", written), "");
+    ASSERT_TRUE(WaitUntil([&] { return display.Server.Viewable("LibreOffice Writer"); }, 20))
+        << display.Server.WindowNames();
+
+    const std::string user = g_world->Folder / "close-document.py";
+    WriteBytes(user, "import sys, uno\n"
+                     "local = uno.getComponentContext()\n"
+                     "resolver = local.ServiceManager.createInstanceWithContext("
+                     "'com.sun.star.bridge.UnoUrlResolver', local)\n"
+                     "office = resolver.resolve('uno:pipe,name=' + sys.argv[1] + ';urp;StarOffice.ComponentContext')\n"
+                     "desktop = office.ServiceManager.createInstanceWithContext('com.sun.star.frame.Desktop', office)\n"
+                     "helper = office.ServiceManager.createInstanceWithContext("
+                     "'com.sun.star.frame.DispatchHelper', office)\n"
+                     "try:\n"
+                     "    helper.executeDispatch(desktop.getFrames().getByIndex(0), '.uno:CloseDoc', '', 0, ())\n"
+                     "except Exception:\n"
+                     "    pass  # the office may end before it answers\n");
+    EXPECT_EQ(std::system(("/usr/bin/python3 '" + user + "' '" + options.Pipe + "' > /dev/null 2>&1").c_str()), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20)) << display.Server.WindowNames();
+    if (GroupAlive(group)) {
+        ::kill(-group, SIGKILL);
+        WaitUntil([&] { return !GroupAlive(group); }, 20);
+    }
+}
+
 // ---- The command-line tool ---------------------------------------------------------------
 
 struct TToolRun {
