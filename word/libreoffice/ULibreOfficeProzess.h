@@ -41,6 +41,7 @@ public:
 
     std::string Start(const std::vector<std::string>& arguments)
     {
+        std::lock_guard<std::mutex> lock(Mutex_);
         std::vector<std::string> environment;
         for (char** entry = environ; entry && *entry; ++entry)
             // This variable belongs to the program's own UNO runtime, not to the office's.
@@ -86,9 +87,10 @@ public:
 
     pid_t Pid() const { return Pid_; }
 
-    // Whether the launcher still runs; reaps it when it has ended.
+    // Whether the launcher still runs; reaps it when it has ended. Any thread may ask.
     bool Running()
     {
+        std::lock_guard<std::mutex> lock(Mutex_);
         if (Pid_ <= 0 || Reaped_)
             return false;
         int status = 0;
@@ -102,7 +104,11 @@ public:
     }
 
     // The exit status of a launcher that ended by itself; -1 for a signal.
-    int ExitStatus() const { return WIFEXITED(Status_) ? WEXITSTATUS(Status_) : -1; }
+    int ExitStatus()
+    {
+        std::lock_guard<std::mutex> lock(Mutex_);
+        return WIFEXITED(Status_) ? WEXITSTATUS(Status_) : -1;
+    }
 
     bool WaitForExit(std::chrono::milliseconds limit)
     {
@@ -125,6 +131,7 @@ public:
     }
 
 private:
+    std::mutex Mutex_;
     pid_t Pid_ = 0;
     bool Reaped_ = true;
     int Status_ = 0;

@@ -275,8 +275,12 @@ void TSession::EndIfEmpty()
         }
         return std::string();
     });
-    if (empty)
-        DropBridge();
+    if (!empty)
+        return;
+    DropBridge();
+    // Reaped here: the program may not connect again for a long time.
+    if (!Process->WaitForExit(std::chrono::seconds(kShutdownSeconds)))
+        Process->Kill();
 }
 
 void TSession::StopCloser()
