@@ -239,6 +239,20 @@ Reference<css::text::XFormField> FindFormField(const Reference<css::uno::XInterf
     return exact.is() ? exact : other;
 }
 
+// Whether the document holds form fields the office keeps no name for: on import it drops
+// the bookmark that Word sets inside a drop-down or check box.
+bool HasUnnamedFormFields(const Reference<css::uno::XInterface>& model)
+{
+    bool found = false;
+    TStoryWalk(model, [&](const Reference<css::beans::XPropertySet>& portion, const OUString& type) {
+        if (!found && IsFieldStart(type)) {
+            const Reference<css::text::XFormField> field = FieldOfPortion(portion);
+            found = FormTypeOf(field) != TFormType::None && FormFieldName(field).isEmpty();
+        }
+    }).Run();
+    return found;
+}
+
 // The text portions of a range, paragraph by paragraph.
 template <class TVisit>
 void PortionsOfRange(const Reference<css::text::XText>& story, const Reference<css::text::XTextRange>& range,
@@ -500,7 +514,7 @@ std::string TWordLibreOfficeDoc::FillBookmark(const std::string& name, const std
 {
     if (!Model_.is())
         return "The document is closed.";
-    bool missing = false;
+    bool missing = false, unnamedFields = false;
     const std::vector<TTextPiece> pieces = SplitAnswer(text);
     const std::string error = Session_->Call(Session_->Options.CallSeconds, [&] {
         Reference<css::text::XBookmarksSupplier> supplier(Model_, UNO_QUERY_THROW);
@@ -511,6 +525,7 @@ std::string TWordLibreOfficeDoc::FillBookmark(const std::string& name, const std
             if (field.is())
                 FillFormField(field, pieces);
             missing = !field.is();
+            unnamedFields = missing && HasUnnamedFormFields(Model_);
             return std::string();
         }
         const OUString realName = Reference<css::container::XNamed>(bookmark, UNO_QUERY_THROW)->getName();
@@ -534,6 +549,10 @@ std::string TWordLibreOfficeDoc::FillBookmark(const std::string& name, const std
         story->insertTextContent(at, renewed, true);
         return std::string();
     });
+    if (missing && unnamedFields)
+        return MissingBookmarkError(name) + " LibreOffice reads the template without the names of some of its "
+               "form fields (drop-downs or check boxes whose bookmark starts inside the field); the built-in "
+               "engine fills them in a .docx template.";
     if (missing)
         return MissingBookmarkError(name);
     if (!error.empty())
