@@ -202,3 +202,23 @@ TPruefung CheckRepresentable(std::string_view utf8)
     }
     return Meldung("Basics", "NotRepresentable", {names}, TMsgKind::Error);
 }
+
+TAntwortRegeln RulesOf(const TTAFeld& field)
+{
+    return {.Type = field.Type,
+            .Minimum = field.Minimum,
+            .Maximum = field.Maximum,
+            .Format = field.Format,
+            .ChoiceCount = static_cast<int>(field.VList.size())};
+}
+
+TPruefung CheckAnswer(const TAntwortRegeln& rules, const TAntwort& answer)
+{
+    switch (rules.Type) {
+    case ftMemo: return std::nullopt;
+    case ftDatum: return CheckDateInput(answer.Value, rules.Minimum, rules.Maximum, rules.Format);
+    case ftZeit: return CheckTimeInput(answer.Value, rules.Minimum, rules.Maximum, rules.Format);
+    case ftAuswahl: return CheckChoiceInput(answer.Choice, rules.ChoiceCount);
+    default: return CheckNumberInput(answer.Text, rules.Minimum, rules.Maximum, rules.Format);
+    }
+}

@@ -67,6 +67,33 @@ int FindChoice(const std::vector<std::string>& values, const std::string& answer
 // A chosen index must name an entry ("Select", an error).
 TPruefung CheckChoiceInput(int index, int count);
 
+// --- An answer of any field type -------------------------------------------------
+
+// What a field asks of its answers, as it hands it to its answer dialog.
+struct TAntwortRegeln {
+    int Type = ftString;
+    double Minimum = NoLowerLimit;
+    double Maximum = NoUpperLimit;
+    std::string Format{};
+    int ChoiceCount = 0;  // choices: the number of entries
+};
+TAntwortRegeln RulesOf(const TTAFeld& field);
+
+// An answer as a dialog takes it: the text of a text, number or memo field, the entry
+// of a choice, the value of a date or time.
+struct TAntwort {
+    std::string Text{};
+    int Choice = -1;
+    double Value = 0;
+};
+
+// The one decision, for every answer dialog and for the command-line tool, whether an
+// answer of the field's type is acceptable, and with which message when not: a memo
+// takes any text, a text or number its limits, a date or time its day or time limits,
+// a choice one of the entries. How long a text may be typed is the edit's affair: a
+// longer answer that comes from a file is kept.
+TPruefung CheckAnswer(const TAntwortRegeln& rules, const TAntwort& answer);
+
 // --- Typed text ------------------------------------------------------------------
 
 // Text typed in UTF-8 must fit the single-byte file encoding. Refused with "Basics"

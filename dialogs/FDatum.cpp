@@ -69,7 +69,8 @@ void TFMDatum::Setup(const TDatumParams& params)
 bool TFMDatum::CheckInput()
 {
     const double chosen = ValueOfDate(calendar_->selectedDate());
-    if (const TPruefung problem = CheckDateInput(chosen, minimum_, maximum_, format_)) {
+    const TAntwortRegeln rules{.Type = ftDatum, .Minimum = minimum_, .Maximum = maximum_, .Format = format_};
+    if (const TPruefung problem = CheckAnswer(rules, {.Value = chosen})) {
         MsgDlg(problem->Text(), problem->Kind, {TMsgButton::OK});
         return false;
     }

@@ -74,7 +74,8 @@ bool TFMEingabe::CheckInput()
     std::string text;
     if (!TakeTypedText(typed, text))
         return false;
-    if (const TPruefung problem = CheckNumberInput(text, minimum_, maximum_, format_)) {
+    const TAntwortRegeln rules{.Type = ftString, .Minimum = minimum_, .Maximum = maximum_, .Format = format_};
+    if (const TPruefung problem = CheckAnswer(rules, {.Text = text})) {
         MsgDlg(problem->Text(), problem->Kind, {TMsgButton::OK});
         return false;
     }

@@ -91,7 +91,8 @@ int TFMListbox::SelectedRow() const
 bool TFMListbox::CheckInput()
 {
     const int row = SelectedRow();
-    if (const TPruefung problem = CheckChoiceInput(row, static_cast<int>(values_.size()))) {
+    const TAntwortRegeln rules{.Type = ftAuswahl, .ChoiceCount = static_cast<int>(values_.size())};
+    if (const TPruefung problem = CheckAnswer(rules, {.Choice = row})) {
         MsgDlg(problem->Text(), problem->Kind, {TMsgButton::OK});
         return false;
     }

@@ -175,7 +175,8 @@ bool TFMZeit::CheckInput()
         return false;
     }
     const double chosen = ValueOfTime(picker_->time());
-    if (const TPruefung problem = CheckTimeInput(chosen, minimum_, maximum_, format_)) {
+    const TAntwortRegeln rules{.Type = ftZeit, .Minimum = minimum_, .Maximum = maximum_, .Format = format_};
+    if (const TPruefung problem = CheckAnswer(rules, {.Value = chosen})) {
         MsgDlg(problem->Text(), problem->Kind, {TMsgButton::OK});
         return false;
     }

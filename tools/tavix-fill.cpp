@@ -651,58 +651,48 @@ bool ReadDateTime(const std::string& text, const std::vector<std::string>& patte
     return false;
 }
 
-// The value a CSV cell gives the field, checked as its answer dialog checks a typed
-// answer; the problem (UTF-8) when it is refused.
+// The value a CSV cell gives the field, checked by the rule of its answer dialog; the
+// problem (UTF-8) when it is refused. What a dialog offers to pick (a date, an entry) is
+// read off the text first; a one-line edit cannot take a line break.
 std::optional<std::string> CheckValue(const TTAFeld& field, const std::string& utf8, std::string& answer)
 {
     if (const TPruefung problem = CheckRepresentable(utf8))
         return ConsoleText(problem->Text());
     std::string text;
     Utf8ToWindows1252(utf8, text);
-    const bool lines = text.find_first_of("\r\n") != std::string::npos;
+    TAntwort given{.Text = text};
     switch (field.Type) {
-    case ftMemo:
-        answer = CrLfLines(text);
-        return std::nullopt;
+    case ftMemo: given.Text = CrLfLines(text); break;
     case ftDatum:
     case ftZeit: {
         const bool date = field.Type == ftDatum;
-        double value = 0;
         const std::string keyword = GetText("Basics", date ? "Today" : "Now");
         const std::vector<std::string> patterns =
             !field.Format.empty() ? std::vector<std::string>{field.Format}
                                   : date ? std::vector<std::string>{"ddddd"} : std::vector<std::string>{"tt", "t"};
         if (text == keyword)
-            value = CurrentDateTime();
-        else if (!ReadDateTime(text, patterns, value))
+            given.Value = CurrentDateTime();
+        else if (!ReadDateTime(text, patterns, given.Value))
             return ConsoleText(Quoted(text) + " is not a " + (date ? "date" : "time") + " of the form "
                                + Quoted(ExpandFormat(patterns.front())));
-        value = date ? DatePart(value) : TimePart(value);
-        const TPruefung problem = date ? CheckDateInput(value, field.Minimum, field.Maximum, field.Format)
-                                       : CheckTimeInput(value, field.Minimum, field.Maximum, field.Format);
-        if (problem)
-            return ConsoleText(problem->Text());
-        answer = date ? field.DateText(value) : field.TimeText(value);
-        return std::nullopt;
+        given.Value = date ? DatePart(given.Value) : TimePart(given.Value);
+        given.Text = date ? field.DateText(given.Value) : field.TimeText(given.Value);
+        break;
     }
-    case ftAuswahl: {
-        const int index = FindChoice(field.VList, text);
-        if (const TPruefung problem = CheckChoiceInput(index, static_cast<int>(field.VList.size())))
-            return ConsoleText(problem->Text() + " (" + Quoted(text) + ")");
-        answer = field.VList[static_cast<std::size_t>(index)];
-        return std::nullopt;
-    }
+    case ftAuswahl:
+        given.Choice = FindChoice(field.VList, text);
+        if (given.Choice >= 0)
+            given.Text = field.VList[static_cast<std::size_t>(given.Choice)];
+        break;
     default:
-        // String, Integer, Real: one line of at most MaxChar characters, as the edit takes it.
-        if (lines)
+        if (text.find_first_of("\r\n") != std::string::npos)
             return std::string("a one-line answer cannot hold a line break");
-        if (field.MaxChar > 0 && text.size() > static_cast<std::size_t>(field.MaxChar))
-            return "longer than " + std::to_string(field.MaxChar) + " characters";
-        if (const TPruefung problem = CheckNumberInput(text, field.Minimum, field.Maximum, field.Format))
-            return ConsoleText(problem->Text());
-        answer = text;
-        return std::nullopt;
+        break;
     }
+    if (const TPruefung problem = CheckAnswer(RulesOf(field), given))
+        return ConsoleText(problem->Text() + (field.Type == ftAuswahl ? " (" + Quoted(text) + ")" : std::string()));
+    answer = given.Text;
+    return std::nullopt;
 }
 
 bool ReadFile(const std::string& path, std::string& bytes, std::string& problem)

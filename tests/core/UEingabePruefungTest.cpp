@@ -107,6 +107,43 @@ TEST(EingabePruefungTest, ChoicesIgnoreLetterCaseIncludingAccentedLetters)
     EXPECT_EQ(CheckChoiceInput(3, 3), select);
 }
 
+// The field's type decides which part of the answer counts and which rule applies: the
+// text of text and number fields, the value of dates and times, the entry of a choice;
+// a memo takes anything.
+TEST(EingabePruefungTest, EachFieldTypeChecksItsOwnPartOfTheAnswer)
+{
+    TScopedLocaleSettings german(GermanSettings());
+    TTAFeld field;
+    field.Minimum = 36526;  // 1 January 2000 as a date, 5 as a number
+    field.Maximum = 36556;
+    field.Format = "dd.mm.yyyy";
+    field.VList = {"Rot", "Blau"};
+    const struct {
+        int Type;
+        TAntwort Answer;
+        TPruefung Result;
+    } cases[] = {
+        {ftString, {.Text = "36526"}, std::nullopt},
+        {ftString, {.Text = "x", .Value = 36526}, Expected("FMEingabe", "Invalid", {})},
+        {ftInteger, {.Text = "1"}, Expected("FMEingabe", "Greater", {NumberLimitText(field.Format, field.Minimum)})},
+        {ftDatum, {.Text = "x", .Value = 36530.5}, std::nullopt},
+        {ftDatum, {.Text = "36530", .Value = 36525}, Expected("FMDatum", "Greater", {"01.01.2000"})},
+        {ftAuswahl, {.Text = "Gelb", .Choice = 1}, std::nullopt},
+        {ftAuswahl, {.Text = "Rot", .Choice = -1}, Expected("FMListbox", "Select", {}, TMsgKind::Error)},
+        {ftMemo, {.Text = "x", .Choice = -1, .Value = -1e9}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Type);
+        field.Type = c.Type;
+        EXPECT_EQ(CheckAnswer(RulesOf(field), c.Answer), c.Result);
+    }
+    field.Type = ftZeit;
+    field.Minimum = 0.5;
+    field.Maximum = 0.75;
+    field.Format = "hh:nn";
+    EXPECT_EQ(CheckAnswer(RulesOf(field), {.Value = 36530.25}), Expected("FMZeit", "Greater", {"12:00"}));
+}
+
 TEST(EingabePruefungTest, TypedTextMustFitTheFileEncoding)
 {
     EXPECT_EQ(CheckRepresentable("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC"), std::nullopt);  // ü ß €
