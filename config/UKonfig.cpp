@@ -34,12 +34,6 @@ std::string AnalyseError(const std::string& what)
     return "Error found while analysing \"" + what + "\"";
 }
 
-bool IsFile(const std::string& path)
-{
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    return !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
-}
 
 std::string ChildText(TXElement& parent, const char* name)
 {

@@ -83,12 +83,6 @@ void WalkPattern(std::string_view pattern, Sink&& sink)
     flush(pattern.size());
 }
 
-bool IsFile(const std::string& path)
-{
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    return !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
-}
 
 }  // namespace
 

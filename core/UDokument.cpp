@@ -105,15 +105,6 @@ bool IsBlankText(const std::string& text)
     return Trimmed(text).empty();
 }
 
-// The extension of the name part, with its dot; empty when there is none.
-std::string ExtensionOf(const std::string& fileName)
-{
-    const std::size_t delimiter = fileName.find_last_of("/\\:");
-    const std::size_t start = delimiter == std::string::npos ? 0 : delimiter + 1;
-    const std::size_t dot = fileName.rfind('.');
-    return dot == std::string::npos || dot < start ? std::string() : fileName.substr(dot);
-}
-
 // A limit as the file holds it. Files carry the writer's decimal separator; a file from
 // a machine with the other one ("." or ",") would otherwise lose its limits silently,
 // and saving it again would drop them for good.

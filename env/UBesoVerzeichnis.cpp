@@ -1,5 +1,7 @@
 #include "env/UBesoVerzeichnis.h"
 
+#include "env/UDateien.h"
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -11,13 +13,6 @@
 #include "env/VControl.h"
 
 namespace {
-
-std::string WithSlash(std::string path)
-{
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    return path;
-}
 
 std::string EnvValue(const char* name)
 {

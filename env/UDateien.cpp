@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "env/UBesoVerzeichnis.h"
+#include "env/VControl.h"
 
 namespace fs = std::filesystem;
 
@@ -21,22 +22,10 @@ namespace {
 
 const char* const kCrLf = "\r\n";
 
-std::string WithSlash(std::string path)
-{
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    return path;
-}
-
 // A relative name that is empty means the current folder.
 fs::path FsPath(const std::string& path)
 {
     return path.empty() ? fs::path(".") : fs::path(path);
-}
-
-std::string Quoted(const std::string& path)
-{
-    return "\"" + path + "\"";
 }
 
 // "Label : " CR LF "path" - the layout of every file routine's message.
@@ -194,6 +183,33 @@ void SyncFolder(const std::string& folder)
 }
 
 }  // namespace
+
+std::string WithSlash(std::string path)
+{
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    return path;
+}
+
+bool IsFile(const std::string& path)
+{
+    std::error_code ec;
+    const auto status = fs::status(path, ec);
+    return !ec && fs::exists(status) && !fs::is_directory(status);
+}
+
+std::string ExtensionOf(const std::string& path)
+{
+    const std::size_t delimiter = path.find_last_of("/\\:");
+    const std::size_t start = delimiter == std::string::npos ? 0 : delimiter + 1;
+    const std::size_t dot = path.rfind('.');
+    return dot == std::string::npos || dot < start ? std::string() : path.substr(dot);
+}
+
+std::string LowerExtension(const std::string& path)
+{
+    return LowerAscii(ExtensionOf(path));
+}
 
 std::string UserDataFolder()
 {

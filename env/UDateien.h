@@ -32,6 +32,16 @@ inline constexpr const char* kExamplesMarker = "COMMON_APPDATA_TAVIX_EXAMPLES\\"
 
 // The per-program folders, each ending with "/" (relative names when the special folder
 // cannot be resolved):
+// The path with a "/" at its end (an empty path stays empty).
+std::string WithSlash(std::string path);
+// Whether something that is no folder exists under the name (a pipe or device counts:
+// its reader refuses it with its own message).
+bool IsFile(const std::string& path);
+// The extension of the name part (after the last "/", "\" or drive colon), with its
+// dot; empty when there is none. LowerExtension has it in lower case.
+std::string ExtensionOf(const std::string& path);
+std::string LowerExtension(const std::string& path);
+
 std::string UserDataFolder();     // per-user data: holds the user's KONFIGURATION.XML
 std::string InstallDataFolder();  // installation data: default KONFIGURATION.XML, language files
 std::string ExampleFolder();      // example templates

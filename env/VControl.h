@@ -11,6 +11,14 @@ std::string ProgramFolder();
 // colon) and without its extension (the text from the last "." of the rest).
 std::string BaseName(const std::string& fileName);
 
+// The text in double quotes, as messages name files and values.
+std::string Quoted(const std::string& text);
+
+// The text with the ASCII letters made lower (upper) case; other bytes stay as they are,
+// whatever the process locale says of them.
+std::string LowerAscii(std::string text);
+std::string UpperAscii(std::string text);
+
 // Whether text begins with prefix, case-sensitively.
 bool StartsWith(const std::string& prefix, const std::string& text);
 

@@ -34,6 +34,7 @@
 #include "datetime/ULocale.h"
 #include "env/UCodec.h"
 #include "env/UDateien.h"
+#include "env/VControl.h"
 #include "tools/UCsvLeser.h"
 
 namespace fs = std::filesystem;
@@ -318,11 +319,6 @@ bool ParseArguments(int argc, char** argv, TOptionen& options, std::string& prob
 
 // ---- Saving ------------------------------------------------------------------------------
 
-std::string WithSlash(const std::string& folder)
-{
-    return folder.empty() || folder.back() == '/' ? folder : folder + "/";
-}
-
 bool IsFolder(const std::string& path)
 {
     std::error_code ec;
@@ -333,14 +329,6 @@ bool Exists(const std::string& path)
 {
     std::error_code ec;
     return fs::exists(fs::symlink_status(path, ec));  // a dangling link is taken too
-}
-
-std::string LowerAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
 }
 
 // Writes into folder as base + extension by write, which must not replace a file; an
@@ -608,11 +596,6 @@ int RunFiles(const TOptionen& options, TKonsolenMeldungen& meldungen)
 }
 
 // ---- CSV ----------------------------------------------------------------------------------
-
-std::string Quoted(const std::string& text)
-{
-    return "\"" + text + "\"";
-}
 
 std::string Trimmed(const std::string& text)
 {

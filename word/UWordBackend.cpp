@@ -4,15 +4,14 @@
 #include "config/USprache.h"
 #include "core/UTAObjs.h"
 #include "env/UCodec.h"
+#include "env/UDateien.h"
+#include "env/VControl.h"
 #include "word/UWordSchutz.h"
 #include "word/embedded/UWordEmbedded.h"
 #ifdef TAVIX_HAVE_LIBREOFFICE
 #include "word/libreoffice/UWordLibreOffice.h"
 #endif
 
-#include <sys/stat.h>
-
-#include <cctype>
 #include <fstream>
 
 std::unique_ptr<TWordApp> MakeWordApp(TWordBackend kind, std::string& error, TFileOpener opener)
@@ -38,9 +37,7 @@ std::unique_ptr<TWordApp> MakeWordApp(TWordBackend kind, std::string& error, TFi
 
 bool WordBackendFromName(const std::string& name, TWordBackend& kind)
 {
-    std::string lower;
-    for (char c : name)
-        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string lower = LowerAscii(name);
     if (lower == "embedded") {
         kind = TWordBackend::Embedded;
         return true;
@@ -63,33 +60,10 @@ bool LibreOfficeAvailable()
 
 namespace {
 
-std::string LowerCase(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool IsFile(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// The extension of the file name part, lower case, with its dot; empty when none.
-std::string ExtensionOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    return LowerCase(path.substr(dot));
-}
-
 // A Word 97 file by its name or by its first bytes (a compound file), whatever its name.
 bool IsBinaryWord(const std::string& file)
 {
-    const std::string extension = ExtensionOf(file);
+    const std::string extension = LowerExtension(file);
     if (extension == ".dot" || extension == ".doc")
         return true;
     std::ifstream in(file, std::ios::binary);
@@ -103,7 +77,7 @@ TWordTemplateChoice ChooseWordTemplate(const std::string& templateName, const st
                                        bool libreOffice)
 {
     TWordTemplateChoice choice;
-    const std::string preference = LowerCase(setting);
+    const std::string preference = LowerAscii(setting);
     const bool preferLibreOffice = libreOffice && preference == "libreoffice";
     // With every format readable the first found wins; a user who prefers the embedded
     // engine has a ".dot" give way to another format of the same name.

@@ -29,7 +29,7 @@ void QuitIfStarted(TWordApp* app, bool attached)
 
 std::string ErrorMarker()
 {
-    return UpperCaseAscii(GetText("Basics", "Error")) + " : ";
+    return UpperAscii(GetText("Basics", "Error")) + " : ";
 }
 
 bool EndsWith(const std::string& text, const std::string& suffix)
@@ -55,15 +55,6 @@ std::string WordTemplateFolderPart(const std::string& name)
 {
     const std::size_t delimiter = name.find_last_of("/\\");
     return delimiter == std::string::npos ? std::string() : name.substr(0, delimiter + 1);
-}
-
-std::string UpperCaseAscii(const std::string& text)
-{
-    std::string upper = text;
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return upper;
 }
 
 // Shows the busy cursor for the lifetime of the scope, however it is left.

@@ -142,5 +142,3 @@ private:
 
 // The folder part of a stored template name: everything up to the last "/" or "\".
 std::string WordTemplateFolderPart(const std::string& name);
-// A text with its ASCII letters in upper case (the log's error marker).
-std::string UpperCaseAscii(const std::string& text);

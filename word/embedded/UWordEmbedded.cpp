@@ -103,13 +103,6 @@ std::string BaseNameOf(const std::string& path)
     return name;
 }
 
-std::string WithSlash(std::string folder)
-{
-    if (!folder.empty() && folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-
 }  // namespace
 
 std::string DesktopTemplatesFolder()

@@ -315,17 +315,17 @@ std::vector<std::string> InstructionWords(const std::string& instruction)
 bool RefTarget(const std::string& instruction, std::string& bookmark)
 {
     const std::vector<std::string> words = InstructionWords(instruction);
-    if (words.size() < 2 || Lower(words[0]) != "ref")
+    if (words.size() < 2 || LowerAscii(words[0]) != "ref")
         return false;
     bookmark = words[1];
     for (std::size_t i = 2; i < words.size(); ++i) {
-        const std::string word = Lower(words[i]);
+        const std::string word = LowerAscii(words[i]);
         if (word == "\\h" || word == "\\f" || word == "\\t")
             continue;
         if (word == "\\*mergeformat" || word == "\\*charformat")
             continue;
         if (word == "\\*" && i + 1 < words.size()
-            && (Lower(words[i + 1]) == "mergeformat" || Lower(words[i + 1]) == "charformat")) {
+            && (LowerAscii(words[i + 1]) == "mergeformat" || LowerAscii(words[i + 1]) == "charformat")) {
             ++i;
             continue;
         }
@@ -340,7 +340,7 @@ enum class TFormKind { None, Text, CheckBox, DropDown };
 TFormKind FormKindOf(const TComplexField& field)
 {
     const std::vector<std::string> words = InstructionWords(field.Instruction);
-    const std::string first = words.empty() ? std::string() : Lower(words[0]);
+    const std::string first = words.empty() ? std::string() : LowerAscii(words[0]);
     if (first == "formtext")
         return TFormKind::Text;
     if (first == "formcheckbox")
@@ -413,26 +413,26 @@ private:
 
 std::string TOoxmlContent::ContentTypeOf(const std::string& part) const
 {
-    const std::string partName = Lower("/" + part);
+    const std::string partName = LowerAscii("/" + part);
     const pugi::xml_node types = ContentTypes_->Doc.document_element();
     for (pugi::xml_node node : types.children())
-        if (std::strcmp(LocalName(node), "Override") == 0 && Lower(node.attribute("PartName").value()) == partName)
+        if (std::strcmp(LocalName(node), "Override") == 0 && LowerAscii(node.attribute("PartName").value()) == partName)
             return node.attribute("ContentType").value();
     const std::size_t dot = part.rfind('.');
-    const std::string extension = dot == std::string::npos ? std::string() : Lower(part.substr(dot + 1));
+    const std::string extension = dot == std::string::npos ? std::string() : LowerAscii(part.substr(dot + 1));
     for (pugi::xml_node node : types.children())
-        if (std::strcmp(LocalName(node), "Default") == 0 && Lower(node.attribute("Extension").value()) == extension)
+        if (std::strcmp(LocalName(node), "Default") == 0 && LowerAscii(node.attribute("Extension").value()) == extension)
             return node.attribute("ContentType").value();
     return {};
 }
 
 void TOoxmlContent::SetOverride(const std::string& part, const std::string& type)
 {
-    const std::string partName = Lower("/" + part);
+    const std::string partName = LowerAscii("/" + part);
     pugi::xml_node types = ContentTypes_->Doc.document_element();
     ContentTypes_->Changed = true;
     for (pugi::xml_node node : types.children())
-        if (std::strcmp(LocalName(node), "Override") == 0 && Lower(node.attribute("PartName").value()) == partName) {
+        if (std::strcmp(LocalName(node), "Override") == 0 && LowerAscii(node.attribute("PartName").value()) == partName) {
             node.attribute("ContentType").set_value(type.c_str());
             return;
         }
@@ -444,11 +444,11 @@ void TOoxmlContent::SetOverride(const std::string& part, const std::string& type
 
 void TOoxmlContent::RemoveOverride(const std::string& part)
 {
-    const std::string partName = Lower("/" + part);
+    const std::string partName = LowerAscii("/" + part);
     pugi::xml_node types = ContentTypes_->Doc.document_element();
     for (pugi::xml_node node = types.first_child(); node;) {
         const pugi::xml_node next = node.next_sibling();
-        if (std::strcmp(LocalName(node), "Override") == 0 && Lower(node.attribute("PartName").value()) == partName) {
+        if (std::strcmp(LocalName(node), "Override") == 0 && LowerAscii(node.attribute("PartName").value()) == partName) {
             types.remove_child(node);
             ContentTypes_->Changed = true;
         }
@@ -643,7 +643,7 @@ std::string TOoxmlContent::Fill(const std::string& name, const std::vector<TText
         Bookmarks_.FillEach(found, [&](std::size_t index) { return FillOccurrence(index, pieces); });
     if (!error.empty())
         return error;
-    Filled_[Lower(name)] = pieces;
+    Filled_[LowerAscii(name)] = pieces;
     return {};
 }
 
@@ -800,7 +800,7 @@ std::string TOoxmlContent::FitRangeToFields(TStory& story, const std::string& na
         if (forms.size() == 1) {
             const TComplexField& field = forms.front();
             const std::string formName = field.FormData.child(w.Name.c_str()).attribute(w.Val.c_str()).value();
-            if (Lower(formName) == Lower(name) || !HasTextOutside(start, end, field, w)) {
+            if (LowerAscii(formName) == LowerAscii(name) || !HasTextOutside(start, end, field, w)) {
                 form = field;
                 return {};
             }
@@ -844,7 +844,7 @@ std::string TOoxmlContent::FillFormField(TStory& story, TComplexField& field, co
             for (pugi::xml_node entry : list.children(w.ListEntry.c_str())) {
                 ++index;
                 const std::string value = entry.attribute(w.Val.c_str()).value();
-                if (Lower(value) != Lower(answer))
+                if (LowerAscii(value) != LowerAscii(answer))
                     continue;
                 pugi::xml_node result = list.child(w.Result.c_str());
                 if (!result)
@@ -915,7 +915,7 @@ void TOoxmlContent::InsertRun(TStory& story, pugi::xml_node parent, pugi::xml_no
 
 const std::vector<TTextPiece>* TOoxmlContent::FilledText(const std::string& bookmark) const
 {
-    auto it = Filled_.find(Lower(bookmark));
+    auto it = Filled_.find(LowerAscii(bookmark));
     return it == Filled_.end() ? nullptr : &it->second;
 }
 

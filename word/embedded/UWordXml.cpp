@@ -243,13 +243,6 @@ bool IsAncestorOf(pugi::xml_node ancestor, pugi::xml_node node)
     return false;
 }
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool Precedes(pugi::xml_node a, pugi::xml_node b)
 {
     if (a == b)
@@ -314,7 +307,7 @@ std::string PiecesAsLine(const std::vector<TTextPiece>& pieces)
 
 bool IsYesLike(const std::string& utf8)
 {
-    std::string answer = Lower(utf8);
+    std::string answer = LowerAscii(utf8);
     const std::size_t first = answer.find_first_not_of(" \t");
     const std::size_t last = answer.find_last_not_of(" \t");
     answer = first == std::string::npos ? std::string() : answer.substr(first, last - first + 1);
@@ -401,7 +394,7 @@ std::size_t TBookmarkIndex::Add(TBookmarkOccurrence occurrence)
 {
     const std::size_t index = Occurrences_.size();
     ByName_[occurrence.Name].push_back(index);
-    ByLowerName_[Lower(occurrence.Name)].push_back(index);
+    ByLowerName_[LowerAscii(occurrence.Name)].push_back(index);
     ByMarker_[occurrence.Start.internal_object()] = index;
     Occurrences_.push_back(std::move(occurrence));
     return index;
@@ -432,7 +425,7 @@ std::vector<std::size_t> TBookmarkIndex::FindIgnoringCase(const std::string& nam
 {
     if (auto it = ByName_.find(name); it != ByName_.end())
         return Live(it->second);
-    auto lower = ByLowerName_.find(Lower(name));
+    auto lower = ByLowerName_.find(LowerAscii(name));
     return lower == ByLowerName_.end() ? std::vector<std::size_t>() : Live(lower->second);
 }
 
@@ -480,7 +473,7 @@ std::string TBookmarkIndex::RemovalCause(const std::string& name) const
     const std::vector<std::size_t>* indices = nullptr;
     if (auto exact = ByName_.find(name); exact != ByName_.end())
         indices = &exact->second;
-    else if (auto other = ByLowerName_.find(Lower(name)); other != ByLowerName_.end())
+    else if (auto other = ByLowerName_.find(LowerAscii(name)); other != ByLowerName_.end())
         indices = &other->second;
     if (indices)
         for (std::size_t index : *indices)

@@ -4,6 +4,7 @@
 // comments) that reach into it, and the index of a file's bookmark occurrences.
 #pragma once
 
+#include "env/VControl.h"
 #include "word/embedded/UWordPackage.h"
 
 #include <pugixml.hpp>
@@ -45,8 +46,6 @@ pugi::xml_node PreviousInOrder(pugi::xml_node node);
 bool Precedes(pugi::xml_node a, pugi::xml_node b);
 bool IsAncestorOf(pugi::xml_node ancestor, pugi::xml_node node);
 
-// The text with its letters in lower case, for names that compare without case.
-std::string Lower(std::string text);
 
 // The end of a range (a bookmark, a comment) found in content that is removed.
 struct TRangeMarker {

@@ -58,11 +58,6 @@ std::string MessageOf(const css::uno::Exception& exception)
     return message.empty() ? std::string("an error without description") : message;
 }
 
-std::string Quoted(const std::string& text)
-{
-    return "\"" + text + "\"";
-}
-
 std::string AbsolutePath(const std::string& path)
 {
     if (!path.empty() && path.front() == '/')
@@ -136,18 +131,6 @@ bool FileExists(const std::string& path)
 {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0;
-}
-
-std::string LowerExtension(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string extension = path.substr(dot);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
 }
 
 // The finished document keeps the family of its template.

@@ -56,6 +56,9 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/ustring.hxx>
 
+#include "env/UDateien.h"
+#include "env/VControl.h"
+
 #include <chrono>
 #include <initializer_list>
 #include <string>
@@ -92,7 +95,6 @@ std::string ToText(const OUString& text);
 // An office message without the source position the bridge appends ("... at ./x.cxx:12").
 std::string MessageOf(const css::uno::Exception& exception);
 
-std::string Quoted(const std::string& text);
 
 // ---- Files -------------------------------------------------------------------------------
 
@@ -107,7 +109,6 @@ bool PathOfFileUrl(const OUString& url, std::string& path);
 
 bool FileExists(const std::string& path);
 
-std::string LowerExtension(const std::string& path);
 
 // The finished document keeps the family of its template.
 std::string DocumentExtensionFor(const std::string& templateFile);
