@@ -29,23 +29,6 @@ void ShowError(const std::string& text)
     MsgDlg(text, TMsgKind::Error, kOk);
 }
 
-// Closes a descriptor when it goes out of scope.
-class TDescriptor {
-public:
-    explicit TDescriptor(int fd) : fd_(fd) {}
-    TDescriptor(const TDescriptor&) = delete;
-    TDescriptor& operator=(const TDescriptor&) = delete;
-    ~TDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Bytes XML cannot carry at all (not even as a character reference): the C0 controls
 // other than tab, line feed and carriage return.
 bool IsUnstorableByte(char c)
@@ -299,7 +282,7 @@ bool TDokument::ReadFileText(const std::string& path, std::string& text) const
         TextOrFallback("FMHaupt", "FileTooLargeMsg", "The file \"%s\" is larger than 256 MB and cannot be opened."),
         {shown});
     // Non-blocking, so that opening a pipe cannot hang; it is refused below anyway.
-    const TDescriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const TFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.Get() < 0) {
         ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {PathForDisplay(path), std::strerror(errno)}));
         return false;

@@ -46,37 +46,6 @@ bool Exists(const std::string& path)
     return fs::exists(fs::symlink_status(FsPath(path), ec));
 }
 
-// Closes a descriptor when it goes out of scope.
-class TFd {
-public:
-    explicit TFd(int fd) : fd_(fd) {}
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    ~TFd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    void Reset(int fd)
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = fd;
-    }
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    // Closes now and tells whether the close succeeded (a full disk can show here).
-    bool Close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
 bool WriteAll(int fd, const char* data, std::size_t size)
 {
     while (size > 0) {
@@ -189,6 +158,12 @@ std::string WithSlash(std::string path)
     if (!path.empty() && path.back() != '/')
         path += '/';
     return path;
+}
+
+std::string NumberedName(const std::string& folder, const std::string& base, const std::string& extension,
+                         int number)
+{
+    return WithSlash(folder) + base + (number == 1 ? std::string() : " (" + std::to_string(number) + ")") + extension;
 }
 
 bool IsFile(const std::string& path)

@@ -4,6 +4,8 @@
 // "/" as the delimiter and folder names end with it.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,6 +34,43 @@ inline constexpr const char* kExamplesMarker = "COMMON_APPDATA_TAVIX_EXAMPLES\\"
 
 // The per-program folders, each ending with "/" (relative names when the special folder
 // cannot be resolved):
+// Closes a descriptor when it goes out of scope.
+class TFd {
+public:
+    explicit TFd(int fd) : fd_(fd) {}
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    ~TFd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    void Reset(int fd)
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    // Closes now and tells whether the close succeeded (a full disk can show here).
+    bool Close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// How many numbered names a file that never replaces another tries, and the number-th
+// of them: base + extension, then base + " (2)" + extension ...
+inline constexpr int kMaxNumberedName = 10000;
+std::string NumberedName(const std::string& folder, const std::string& base, const std::string& extension,
+                         int number);
+
 // The path with a "/" at its end (an empty path stays empty).
 std::string WithSlash(std::string path);
 // Whether something that is no folder exists under the name (a pipe or device counts:

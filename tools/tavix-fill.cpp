@@ -44,7 +44,6 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr int kMaxNumberedName = 10000;
 constexpr std::uintmax_t kMaxCsvBytes = 256ull * 1024 * 1024;
 
 const char* const kUsage =
@@ -337,8 +336,7 @@ std::string WriteNumbered(const std::string& folder, const std::string& base, co
                           const std::function<std::string(const std::string& path)>& write, std::string& written)
 {
     for (int number = 1; number <= kMaxNumberedName; ++number) {
-        const std::string path =
-            WithSlash(folder) + base + (number == 1 ? std::string() : " (" + std::to_string(number) + ")") + extension;
+        const std::string path = NumberedName(folder, base, extension, number);
         if (Exists(path))
             continue;
         const std::string error = write(path);

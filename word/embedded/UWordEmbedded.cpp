@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr int kMaxNumberedName = 10000;
-
 std::string SystemError(int code)
 {
     return std::strerror(code);
@@ -245,8 +243,7 @@ std::string TWordEmbeddedDoc::ShowDocument(const std::string& folder, const std:
     const std::string target = WithSlash(folder.empty() ? std::string(".") : folder);
     const std::string extension = Extension();
     for (int number = 1; number <= kMaxNumberedName; ++number) {
-        const std::string path =
-            target + base + (number == 1 ? std::string() : " (" + std::to_string(number) + ")") + extension;
+        const std::string path = NumberedName(target, base, extension, number);
         bool exists = false;
         error = WriteNewFile(path, bytes, exists);
         if (exists)
