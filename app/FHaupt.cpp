@@ -595,6 +595,14 @@ void TFMHaupt::StoreWindowState()
     konf_->WriteColumns("LV", widths);
 }
 
+void TFMHaupt::ReportSettingsError()
+{
+    const std::string error = konf_->TakeWriteError();
+    if (!error.empty())
+        MsgDlg(FormatMsg(Text("SettingsNotSavedMsg"), {error}), TMsgKind::Warning,
+               {TMsgButton::OK});
+}
+
 // ---- Closing --------------------------------------------------------------------------------
 
 bool TFMHaupt::ConfirmDiscard()
@@ -614,10 +622,13 @@ bool TFMHaupt::ConfirmDiscard()
 
 void TFMHaupt::closeEvent(QCloseEvent* event)
 {
-    if (ConfirmDiscard())
-        event->accept();
-    else
+    if (!ConfirmDiscard()) {
         event->ignore();
+        return;
+    }
+    StoreWindowState();
+    ReportSettingsError();
+    event->accept();
 }
 
 // ---- Commands -------------------------------------------------------------------------------
@@ -734,6 +745,7 @@ void TFMHaupt::GenerateDocument()
     } catch (const std::exception& failure) {
         MsgDlg(failure.what(), TMsgKind::Error, {TMsgButton::OK});
     }
+    ReportSettingsError();  // the session remembers the word processor's template folder
     UpdateActions();
 }
 
@@ -853,6 +865,7 @@ void TFMHaupt::ChooseLanguage()
     if (TFMListbox::Execute(params) < 0)
         return;
     konf_->SetLanguage(params.Answer);
+    ReportSettingsError();
     LoadLanguage();
 }
 
@@ -882,6 +895,7 @@ void TFMHaupt::ChooseFolderSetting(const std::string& key)
     default:
         break;
     }
+    ReportSettingsError();
 }
 
 void TFMHaupt::Beep()

@@ -113,6 +113,8 @@ private:
     // False (after telling the user where it looked) when there is no word template.
     bool HasWordTemplates(const std::vector<std::string>& names, const std::string& folder);
     void StoreWindowState();
+    // Tells the user once that a setting could not be written, and why.
+    void ReportSettingsError();
     // The question asked before unsaved changes would be lost: true when it may go on.
     bool ConfirmDiscard();
 

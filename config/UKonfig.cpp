@@ -258,6 +258,11 @@ bool TKonf::Open(const std::string& name)
 void TKonf::Close(bool save)
 {
     CloseList(save, lastError_);
+    if (!save)
+        return;
+    if (!lastError_.empty() && !writesFailing_)
+        unreportedError_ = lastError_;
+    writesFailing_ = !lastError_.empty();
 }
 
 TWindowState TKonf::ReadWindowState(const std::string& listName)

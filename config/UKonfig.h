@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -99,6 +100,10 @@ public:
     // The error text of the last CloseList (empty when it succeeded); the store reports
     // nothing to its callers, but the program may want to know a setting was not saved.
     const std::string& LastError() const { return lastError_; }
+    // The error of a failed write, once: the first time it is asked for after writes
+    // began to fail; empty otherwise. A write that succeeds ends the failure, so a later
+    // one is reported again.
+    std::string TakeWriteError() { return std::exchange(unreportedError_, std::string()); }
 
 private:
     // Opens the list, returns false when that failed (then nothing is to be closed).
@@ -109,6 +114,8 @@ private:
     std::unique_ptr<TXBaum> xKonf_;
     std::unique_ptr<TKonfWertListe> konfWerte_;
     std::string lastError_;
+    std::string unreportedError_;
+    bool writesFailing_ = false;
 };
 
 // The one configuration store of the program, owned by the main window and reached by

@@ -96,6 +96,7 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"FMHaupt", "TitleQuestion"},
     {"FMHaupt", "ChooseWordTemplate"},
     {"FMHaupt", "NoWordTemplatesMsg", 2},  // folder searched, menu command that sets it
+    {"FMHaupt", "SettingsNotSavedMsg", 1},  // the reason (it names the file)
     {"FMHaupt", "EmptyListHint", 1},       // menu command that opens a file
 
     // Field editor: captions, labels used in messages, messages.

@@ -488,6 +488,29 @@ TEST_F(FHauptTest, PlacementIsRestoredAndStored)
     EXPECT_EQ(stored.ReadWindowState("FMHaupt").Width, 700);
 }
 
+// Settings that cannot be written are reported once, with the file and the reason, not
+// on every later write.
+TEST_F(FHauptTest, ASettingsFileThatCannotBeWrittenIsReportedOnce)
+{
+    auto window = Start({});
+    // Even root cannot write below a name that is a file now.
+    const std::string folder = ordner_ / ".config/Tavix";
+    std::filesystem::remove_all(folder);
+    WriteBytes(folder, "no folder");
+    meldungen_.Meldungen.clear();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        window->show();
+        EXPECT_TRUE(window->close());
+    }
+    ASSERT_EQ(meldungen_.Meldungen.size(), 1u);
+    EXPECT_EQ(meldungen_.Meldungen[0].Kind, TMsgKind::Warning);
+    EXPECT_NE(meldungen_.Meldungen[0].Text.find("The settings could not be saved: Cannot write \"" + folder + "/KONFIGURATION.XML\""),
+              std::string::npos)
+        << meldungen_.Meldungen[0].Text;
+    window.reset();
+    std::filesystem::remove(folder);
+}
+
 TEST_F(FHauptTest, ChooseLanguageTranslatesTheWindowAtOnce)
 {
     auto window = Start({});
