@@ -135,7 +135,8 @@ void FillDocuments(benchmark::State& state, const std::string& templateBytes, co
         for (int i = 0; i < kBookmarks; ++i)
             if (!doc->FillBookmark(Name(i), answers[static_cast<std::size_t>(i)]).empty())
                 state.SkipWithError("fill failed");
-        doc->UpdateFields();
+        if (!doc->UpdateFields().empty())
+            state.SkipWithError("update failed");
         error = doc->SaveAs(folder.Path + "Dokument" + std::to_string(++number) + doc->Extension(), false);
         if (!error.empty())
             state.SkipWithError(error.c_str());

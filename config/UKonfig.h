@@ -85,7 +85,7 @@ public:
     // Reads the file again; a missing or unparsable file leaves the store without a tree.
     void Load();
     // Writes the tree to the file (atomically); the error text, empty on success.
-    std::string Save();
+    [[nodiscard]] std::string Save();
 
     // Building blocks, each on the one open list.
     void OpenList(const std::string& name, std::string& error);

@@ -153,7 +153,7 @@ public:
     static std::size_t FindUnstorable(const std::string& text);
     // Empty when every text the file would hold can be stored, else the message naming
     // what cannot.
-    std::string CheckStorable() const;
+    [[nodiscard]] std::string CheckStorable() const;
 
 private:
     void Notify(const std::function<void(TDokumentBeobachter&)>& call) const;

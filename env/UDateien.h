@@ -116,10 +116,10 @@ inline constexpr std::uint64_t kMaxTextFileBytes = 256ull * 1024 * 1024;
 // A text file read as single-byte text: every line (ended by CR LF, LF or CR) ends with
 // CR LF in the result. False when the file cannot be read, is no regular file (a pipe
 // or device is never waited for) or is larger than kMaxTextFileBytes.
-bool ReadTextLines(const std::string& path, std::string& text);
+[[nodiscard]] bool ReadTextLines(const std::string& path, std::string& text);
 // The text with every line break (CR LF, CR, LF) made CR LF and a CR LF after the last line.
 std::string ToCrLfLines(const std::string& text);
 // Replaces the file as a whole: writes a temporary file in the same folder, flushes it to
 // disk and renames it over the target. On any failure the old file stays as it was and
 // the temporary file is removed. Returns the error text, empty on success.
-std::string WriteFileAtomic(const std::string& path, const std::string& bytes);
+[[nodiscard]] std::string WriteFileAtomic(const std::string& path, const std::string& bytes);

@@ -22,7 +22,7 @@ enum class TWordBackend {
 using TFileOpener = std::function<std::string(const std::string& path)>;
 
 // The default opener: starts "xdg-open PATH" detached and returns at once.
-std::string OpenWithDesktop(const std::string& path);
+[[nodiscard]] std::string OpenWithDesktop(const std::string& path);
 
 // The template extensions looked for, in the order a name without extension is resolved.
 inline const std::vector<std::string>& WordTemplateExtensions()
@@ -44,13 +44,13 @@ public:
 
     // Replaces the content of the bookmark with text and keeps the bookmark around the
     // new text. A vertical tab (code 11) is a manual line break.
-    virtual std::string FillBookmark(const std::string& name, const std::string& text) = 0;
+    [[nodiscard]] virtual std::string FillBookmark(const std::string& name, const std::string& text) = 0;
     // What the log should say beyond errors since the last call (a bookmark name used
     // twice, of which only the first was filled); each note is handed out once.
     virtual std::vector<std::string> TakeNotices() { return {}; }
     // Gives cross-references to filled bookmarks their new text and has the word
     // processor update the other fields when the document is opened.
-    virtual std::string UpdateFields() = 0;
+    [[nodiscard]] virtual std::string UpdateFields() = 0;
     // The names of the bookmarks, in reading order, each once, as UTF-8 (the word
     // processor's own hidden ones, beginning with "_", included).
     virtual std::vector<std::string> BookmarkNames() const = 0;
@@ -61,10 +61,10 @@ public:
     // Leaves the document with the user: written into folder as baseName + Extension()
     // (an existing file is never replaced: " (2)", " (3)" ... are appended) and opened
     // with the desktop's program. writtenFile receives the file written.
-    virtual std::string ShowDocument(const std::string& folder, const std::string& baseName,
+    [[nodiscard]] virtual std::string ShowDocument(const std::string& folder, const std::string& baseName,
                                      std::string& writtenFile) = 0;
     // Writes the document to path; an existing file is replaced only when overwrite.
-    virtual std::string SaveAs(const std::string& path, bool overwrite) = 0;
+    [[nodiscard]] virtual std::string SaveAs(const std::string& path, bool overwrite) = 0;
     // Discards the document without saving; later calls fail.
     virtual void Close() = 0;
     virtual bool Visible() const = 0;
@@ -93,7 +93,7 @@ public:
 
     virtual TWordBackend Kind() const = 0;
     // Attaches to a running word processor or starts one; attached tells which.
-    virtual std::string Connect(bool& attached) = 0;
+    [[nodiscard]] virtual std::string Connect(bool& attached) = 0;
     virtual bool Visible() const = 0;
     virtual void Show() = 0;
     // A new document from the template file (with extension; without one, the

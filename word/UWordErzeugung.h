@@ -84,7 +84,7 @@ public:
     std::unique_ptr<TWordDoc> AddDocument(TWordApp& app, const std::string& templateName, bool visible);
     // Fills one bookmark of WordDoc; the error text, empty on success. A "Memo" answer's
     // line breaks become vertical tabs, the word processor's manual line breaks.
-    std::string FillBookmark(const std::string& name, const std::string& value, int type);
+    [[nodiscard]] std::string FillBookmark(const std::string& name, const std::string& value, int type);
     // FillBookmark for every row in order; each failure is logged and the next row filled.
     // Returns the number of rows that failed.
     int FillBookmarks();
@@ -122,7 +122,7 @@ private:
     // (empty when there is none that can be used: then error may say why), choosing the
     // back end for it.
     std::string FindTemplate(const std::string& base, std::string& error, bool givenFile = false);
-    std::string DeliverDocument(std::string& writtenFile);
+    [[nodiscard]] std::string DeliverDocument(std::string& writtenFile);
     void Log(const std::string& line) const;
 
     TDokument& dokument_;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FuzzHilfe.h"
@@ -57,8 +58,8 @@ inline std::string MainStory(const std::string& bytes)
 {
     std::string error, xml;
     const std::unique_ptr<TWordPackage> package = TWordPackage::Open(bytes, error);
-    if (package && package->Contains("word/document.xml"))
-        package->Read("word/document.xml", xml);
+    if (package && package->Contains("word/document.xml") && !package->Read("word/document.xml", xml).empty())
+        xml.clear();
     return xml;
 }
 
@@ -74,10 +75,11 @@ inline void FillAndWrite(std::string bytes, const std::string& name, std::uint8_
         return;
     }
     const std::vector<std::string> bookmarks = doc->Bookmarks();
+    // A fill or an update may be refused with its reason; what is written must still be sound.
     for (std::size_t i = 0; i < bookmarks.size(); ++i)
-        doc->FillBookmark(bookmarks[i], kAntworten[(answerChoice + i) % kAntworten.size()]);
-    doc->FillBookmark("KeinLesezeichen", "x");
-    doc->UpdateFields();
+        std::ignore = doc->FillBookmark(bookmarks[i], kAntworten[(answerChoice + i) % kAntworten.size()]);
+    std::ignore = doc->FillBookmark("KeinLesezeichen", "x");
+    std::ignore = doc->UpdateFields();
     std::string written;
     if (!doc->Serialize(written).empty())
         return;

@@ -29,13 +29,13 @@ public:
                                                        TFileOpener opener, std::string& error);
     ~TWordEmbeddedDoc() override;
 
-    std::string FillBookmark(const std::string& name, const std::string& text) override;
-    std::string UpdateFields() override;
+    [[nodiscard]] std::string FillBookmark(const std::string& name, const std::string& text) override;
+    [[nodiscard]] std::string UpdateFields() override;
     std::vector<std::string> TakeNotices() override;
     std::vector<std::string> BookmarkNames() const override;
     std::string Extension() const override;
-    std::string ShowDocument(const std::string& folder, const std::string& baseName, std::string& writtenFile) override;
-    std::string SaveAs(const std::string& path, bool overwrite) override;
+    [[nodiscard]] std::string ShowDocument(const std::string& folder, const std::string& baseName, std::string& writtenFile) override;
+    [[nodiscard]] std::string SaveAs(const std::string& path, bool overwrite) override;
     void Close() override;
     bool Visible() const override { return Visible_; }
 
@@ -58,7 +58,7 @@ public:
 
     TWordBackend Kind() const override { return TWordBackend::Embedded; }
     // Nothing runs outside the program, so the engine is always started, never attached.
-    std::string Connect(bool& attached) override;
+    [[nodiscard]] std::string Connect(bool& attached) override;
     bool Visible() const override { return Visible_; }
     void Show() override { Visible_ = true; }
     std::unique_ptr<TWordDoc> AddDocument(const std::string& templateFile, bool visible, std::string& error) override;

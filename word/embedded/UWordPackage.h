@@ -32,7 +32,7 @@ public:
     // The entry names in package order.
     std::vector<std::string> Names() const;
     // The current content of an entry (replaced content when it was replaced).
-    std::string Read(const std::string& name, std::string& data) const;
+    [[nodiscard]] std::string Read(const std::string& name, std::string& data) const;
     // The size of an entry's content (unpacked, as the entry declares it); 0 when missing.
     std::uint64_t Size(const std::string& name) const;
     // Counts bytes of XML about to be parsed against kMaxXmlTotal; false once they would
@@ -45,7 +45,7 @@ public:
     void PutFirstStored(const std::string& name, std::string data);
 
     // The whole package as zip bytes.
-    std::string Write(std::string& bytes) const;
+    [[nodiscard]] std::string Write(std::string& bytes) const;
 
 private:
     struct TEntry {

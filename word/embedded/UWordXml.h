@@ -106,7 +106,7 @@ void RemoveKeepingMarkers(const std::vector<pugi::xml_node>& nodes, pugi::xml_no
 // ranges that reach out of the removed content are kept at its edges: ends before
 // start, starts after end. Returns an error text when the range crosses the border of
 // anything else (a text box, a frame, a content control).
-std::string ClearRange(pugi::xml_node start, pugi::xml_node end, const TStoryRules& rules,
+[[nodiscard]] std::string ClearRange(pugi::xml_node start, pugi::xml_node end, const TStoryRules& rules,
                        const TMarkerRemoved& removed);
 
 // One occurrence of a bookmark: its markers in one story.
@@ -136,7 +136,7 @@ public:
     std::vector<std::size_t> FindIgnoringCase(const std::string& name) const;
     // Calls fill for each of the occurrences that is still live when its turn comes
     // (filling one may destroy another); stops at the first error text.
-    std::string FillEach(const std::vector<std::size_t>& found,
+    [[nodiscard]] std::string FillEach(const std::vector<std::size_t>& found,
                          const std::function<std::string(std::size_t index)>& fill);
     // The names of the live occurrences by group, within a group in the order added;
     // each once.
@@ -184,8 +184,8 @@ public:
     virtual std::vector<std::string> Bookmarks() const = 0;
     virtual bool HasBookmark(const std::string& name) const = 0;
     // Replaces the bookmark's content; an error text names no bookmark.
-    virtual std::string Fill(const std::string& name, const std::vector<TTextPiece>& pieces) = 0;
-    virtual std::string UpdateFields() = 0;
+    [[nodiscard]] virtual std::string Fill(const std::string& name, const std::vector<TTextPiece>& pieces) = 0;
+    [[nodiscard]] virtual std::string UpdateFields() = 0;
     // Puts the changed parts back into the package.
     virtual void Store(TWordPackage& package) = 0;
     virtual std::string Extension() const = 0;

@@ -39,7 +39,7 @@ public:
     TOfficeProcess(const TOfficeProcess&) = delete;
     TOfficeProcess& operator=(const TOfficeProcess&) = delete;
 
-    std::string Start(const std::vector<std::string>& arguments)
+    [[nodiscard]] std::string Start(const std::vector<std::string>& arguments)
     {
         std::lock_guard<std::mutex> lock(Mutex_);
         std::vector<std::string> environment;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 using namespace lo;
 
@@ -168,7 +169,8 @@ void TSession::Shutdown(const void* caller)
     if (!error.empty() || holdsUserWork)
         return;
     bool terminated = false;
-    Call(Options.CallSeconds, [&] {
+    // What counts is whether the office went.
+    std::ignore = Call(Options.CallSeconds, [&] {
         for (const Reference<css::uno::XInterface>& model : ours) {
             Reference<css::util::XCloseable> closeable(model, UNO_QUERY);
             if (closeable.is())
@@ -257,7 +259,8 @@ void TSession::EndWhenEmpty()
 void TSession::EndIfEmpty()
 {
     bool empty = false;
-    Call(Options.CallSeconds, [&] {
+    // What counts is whether the office was empty and went.
+    std::ignore = Call(Options.CallSeconds, [&] {
         Reference<css::frame::XFramesSupplier> supplier(Desktop, UNO_QUERY_THROW);
         Reference<css::container::XIndexAccess> frames(supplier->getFrames(), UNO_QUERY_THROW);
         empty = true;

@@ -30,7 +30,7 @@ using lo::UNO_QUERY_THROW;
 using rtl::OUString;
 
 // The program's UNO runtime (one for the whole run); the error text, empty on success.
-std::string LocalContext(Reference<css::uno::XComponentContext>& context);
+[[nodiscard]] std::string LocalContext(Reference<css::uno::XComponentContext>& context);
 
 struct TWordLibreOfficeApp::TSession {
     explicit TSession(const TLibreOfficeOptions& options)
@@ -54,7 +54,7 @@ struct TWordLibreOfficeApp::TSession {
 
     // Runs body (which returns an error text) under a time-out, turning every exception
     // into an error text. A time-out or a lost office ends the connection for good.
-    std::string Call(int seconds, const std::function<std::string()>& body);
+    [[nodiscard]] std::string Call(int seconds, const std::function<std::string()>& body);
 
     // Whether the office still answers.
     bool Alive();

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <set>
+#include <tuple>
 #include <vector>
 
 using namespace lo;
@@ -578,7 +579,8 @@ std::vector<std::string> TWordLibreOfficeDoc::BookmarkNames() const
     if (!Model_.is())
         return names;
     std::vector<OUString> found;
-    Session_->Call(Session_->Options.CallSeconds, [&] {
+    // An office that does not answer has no bookmarks to offer.
+    std::ignore = Session_->Call(Session_->Options.CallSeconds, [&] {
         found = BookmarksInReadingOrder(Model_);
         return std::string();
     });
@@ -639,7 +641,8 @@ void TWordLibreOfficeDoc::Close()
     Session_->Forget(model);
     if (Session_->Lost)
         return;
-    Session_->Call(Session_->Options.CallSeconds, [&] {
+    // A document that cannot be closed went with its office.
+    std::ignore = Session_->Call(Session_->Options.CallSeconds, [&] {
         Reference<css::util::XCloseable> closeable(model, UNO_QUERY);
         if (closeable.is())
             closeable->close(true);
@@ -901,7 +904,7 @@ std::string TWordLibreOfficeApp::ReplaceWindowlessOffice()
     if (!idle || office.OwnedByTavix)
         return kWindowlessOffice;
     // It may go before it answers: what counts is that it goes.
-    session->Call(Options_.CallSeconds, [&] {
+    std::ignore = session->Call(Options_.CallSeconds, [&] {
         session->Desktop->terminate();
         return std::string();
     });

@@ -47,7 +47,7 @@ public:
     ~TWordLibreOfficeApp() override;
 
     TWordBackend Kind() const override { return TWordBackend::LibreOffice; }
-    std::string Connect(bool& attached) override;
+    [[nodiscard]] std::string Connect(bool& attached) override;
     bool Visible() const override;
     void Show() override;
     std::unique_ptr<TWordDoc> AddDocument(const std::string& templateFile, bool visible, std::string& error) override;
@@ -62,11 +62,11 @@ public:
     struct TSession;
 
 private:
-    std::string StartOffice();
+    [[nodiscard]] std::string StartOffice();
     // A windowless office this program did not start (one of tavix-fill's, or one left
     // behind) cannot show a document. When it is idle and works for no running Tavix
     // program it is ended and a visible one started in its place; else the error says why.
-    std::string ReplaceWindowlessOffice();
+    [[nodiscard]] std::string ReplaceWindowlessOffice();
     // Lets go of the connection (shared with the other objects on the same office).
     void Release();
 
