@@ -349,32 +349,45 @@ void TFMHaupt::BuildActions()
     acDokument_->setIcon(DocumentIcon());
     acHilfe_->setIcon(HelpIcon());
 
-    connect(acDateiOeffnen_, &QAction::triggered, this, [this] { Open(); });
-    connect(acDateiSpeichern_, &QAction::triggered, this, [this] { dokument_.Save(); });
-    connect(acDateiSpeichernUnter_, &QAction::triggered, this, [this] { dokument_.SaveFile(true, false); });
-    connect(acBeenden_, &QAction::triggered, this, [this] { close(); });
-    connect(acBearbeiten_, &QAction::triggered, this, [this] { EditSelectedOrBeep(); });
-    connect(acDokument_, &QAction::triggered, this, [this] { GenerateDocument(); });
+    OnTriggered(acDateiOeffnen_, [this] { Open(); });
+    OnTriggered(acDateiSpeichern_, [this] { dokument_.Save(); });
+    OnTriggered(acDateiSpeichernUnter_, [this] { dokument_.SaveFile(true, false); });
+    OnTriggered(acBeenden_, [this] { close(); });
+    OnTriggered(acBearbeiten_, [this] { EditSelectedOrBeep(); });
+    OnTriggered(acDokument_, [this] { GenerateDocument(); });
     connect(acVorlageBearbeiten_, &QAction::toggled, this, [this] { UpdateActions(); });
-    connect(acVorlageSpeichern_, &QAction::triggered, this, [this] { dokument_.SaveFile(true, true); });
-    connect(acNeuesFeld_, &QAction::triggered, this, [this] { InsertField(); });
-    connect(acFeldBearbeiten_, &QAction::triggered, this, [this] { EditSelectedOrBeep(); });
-    connect(acFeldLoeschen_, &QAction::triggered, this, [this] { DeleteFieldOrBeep(); });
-    connect(acVorlageTitel_, &QAction::triggered, this, [this] { ChangeTitle(); });
-    connect(acVorlageWord_, &QAction::triggered, this, [this] { ChangeWordTemplate(); });
-    connect(acVorlageNeu_, &QAction::triggered, this, [this] { NewTemplate(); });
-    connect(acSprache_, &QAction::triggered, this, [this] { ChooseLanguage(); });
-    connect(acWordVerzeichnis_, &QAction::triggered, this, [this] { ChooseFolderSetting("VerzeichnisWord"); });
-    connect(acVorlagenVerzeichnis_, &QAction::triggered, this,
-            [this] { ChooseFolderSetting("VerzeichnisVorlagen"); });
-    connect(acDokVerzeichnis_, &QAction::triggered, this, [this] { ChooseFolderSetting("VerzeichnisDokumente"); });
-    connect(acVersion_, &QAction::triggered, this, [] { ShowAbout(); });
-    connect(acErsteSchritte_, &QAction::triggered, this, [] { ShowHelpTopic("ersteschritte.htm"); });
-    connect(acInhaltsverzeichnis_, &QAction::triggered, this, [] { ShowHelpTopic("uebersicht.htm"); });
-    connect(acHilfe_, &QAction::triggered, this, [] { ShowHelpTopic("ausfuellen.htm"); });
+    OnTriggered(acVorlageSpeichern_, [this] { dokument_.SaveFile(true, true); });
+    OnTriggered(acNeuesFeld_, [this] { InsertField(); });
+    OnTriggered(acFeldBearbeiten_, [this] { EditSelectedOrBeep(); });
+    OnTriggered(acFeldLoeschen_, [this] { DeleteFieldOrBeep(); });
+    OnTriggered(acVorlageTitel_, [this] { ChangeTitle(); });
+    OnTriggered(acVorlageWord_, [this] { ChangeWordTemplate(); });
+    OnTriggered(acVorlageNeu_, [this] { NewTemplate(); });
+    OnTriggered(acSprache_, [this] { ChooseLanguage(); });
+    OnTriggered(acWordVerzeichnis_, [this] { ChooseFolderSetting("VerzeichnisWord"); });
+    OnTriggered(acVorlagenVerzeichnis_, [this] { ChooseFolderSetting("VerzeichnisVorlagen"); });
+    OnTriggered(acDokVerzeichnis_, [this] { ChooseFolderSetting("VerzeichnisDokumente"); });
+    OnTriggered(acVersion_, [] { ShowAbout(); });
+    OnTriggered(acErsteSchritte_, [] { ShowHelpTopic("ersteschritte.htm"); });
+    OnTriggered(acInhaltsverzeichnis_, [] { ShowHelpTopic("uebersicht.htm"); });
+    OnTriggered(acHilfe_, [] { ShowHelpTopic("ausfuellen.htm"); });
     // After every command the enabling rules are evaluated again.
     for (QAction* action : actions_)
         connect(action, &QAction::triggered, this, [this] { UpdateActions(); });
+}
+
+void TFMHaupt::OnTriggered(QAction* action, std::function<void()> command)
+{
+    connect(action, &QAction::triggered, this, [this, command = std::move(command)] { RunCommand(command); });
+}
+
+void TFMHaupt::RunCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const std::exception& failure) {
+        MsgDlg(failure.what(), TMsgKind::Error, {TMsgButton::OK});
+    }
 }
 
 void TFMHaupt::BuildLayout()
@@ -693,7 +706,7 @@ void TFMHaupt::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     // The question about unsaved changes must not run inside the drag and drop.
     const std::string name = QFile::encodeName(file).toStdString();
-    QTimer::singleShot(0, this, [this, name] { OpenDropped(name); });
+    QTimer::singleShot(0, this, [this, name] { RunCommand([this, &name] { OpenDropped(name); }); });
 }
 
 void TFMHaupt::EditSelected()
@@ -740,11 +753,7 @@ void TFMHaupt::DeleteField()
 void TFMHaupt::GenerateDocument()
 {
     // The session shows the busy cursor while it works (not over its messages).
-    try {
-        word_->GenerateDocument();
-    } catch (const std::exception& failure) {
-        MsgDlg(failure.what(), TMsgKind::Error, {TMsgButton::OK});
-    }
+    word_->GenerateDocument();
     ReportSettingsError();  // the session remembers the word processor's template folder
     UpdateActions();
 }
@@ -916,12 +925,12 @@ bool TFMHaupt::eventFilter(QObject* watched, QEvent* event)
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         const auto modifiers = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
         if (enter && modifiers == Qt::NoModifier) {
-            EditSelected();
+            RunCommand([this] { EditSelected(); });
             return true;
         }
     }
     if (watched == lv_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        LVDblClick();
+        RunCommand([this] { LVDblClick(); });
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -113,6 +113,10 @@ private:
     // False (after telling the user where it looked) when there is no word template.
     bool HasWordTemplates(const std::vector<std::string>& names, const std::string& folder);
     void StoreWindowState();
+    // Every command of the window runs through RunCommand: a failure nobody expected is
+    // shown once, as an error message, and the window goes on.
+    void OnTriggered(QAction* action, std::function<void()> command);
+    void RunCommand(const std::function<void()>& command);
     // Tells the user once that a setting could not be written, and why.
     void ReportSettingsError();
     // The question asked before unsaved changes would be lost: true when it may go on.

@@ -244,16 +244,11 @@ bool TDokument::EditRow(int row, bool editDefinition, TScreenPoint position, int
     TTAFeld* field = Field(row);
     if (!field)
         return false;
-    try {
-        const bool confirmed = editDefinition ? field->EditDefinition(position, width)
-                                              : field->EditAnswer(position, width);
-        if (confirmed)
-            FieldEdited(row);
-        return confirmed;
-    } catch (const std::exception& e) {
-        ShowError(e.what());
-        return false;
-    }
+    // A failure inside the dialog reaches the command that asked, which shows it.
+    const bool confirmed = editDefinition ? field->EditDefinition(position, width) : field->EditAnswer(position, width);
+    if (confirmed)
+        FieldEdited(row);
+    return confirmed;
 }
 
 void TDokument::ClearFields()

@@ -35,7 +35,7 @@ std::string Slice(const std::string& text, int position, std::size_t count)
 
 // The position after expected when text holds it at the 1-based position, else the
 // position negated.
-int MatchText(const std::string& text, int position, const std::string& expected)
+int MatchLiteral(const std::string& text, int position, const std::string& expected)
 {
     return Slice(text, position, expected.size()) == expected ? position + static_cast<int>(expected.size())
                                                              : -position;
@@ -445,7 +445,7 @@ std::string TDTString::Describe() const
 
 int TDTString::Match(const std::string& text, int position)
 {
-    return MatchText(text, position, Text);
+    return MatchLiteral(text, position, Text);
 }
 
 TDTAmPm::TDTAmPm(std::string amText, std::string pmText) : AmText(std::move(amText)), PmText(std::move(pmText)) {}
@@ -457,9 +457,9 @@ std::string TDTAmPm::Describe() const
 
 int TDTAmPm::Match(const std::string& text, int position)
 {
-    const int am = MatchText(text, position, AmText);
+    const int am = MatchLiteral(text, position, AmText);
     IsAm = am > 0;
-    return IsAm ? am : MatchText(text, position, PmText);
+    return IsAm ? am : MatchLiteral(text, position, PmText);
 }
 
 TDTSeparator::TDTSeparator(std::string separator, TDTKind kind, const char* name) : FKind(kind), FName(name)
@@ -474,7 +474,7 @@ std::string TDTSeparator::Describe() const
 
 int TDTSeparator::Match(const std::string& text, int position)
 {
-    return MatchText(text, position, Text);
+    return MatchLiteral(text, position, Text);
 }
 
 TDTYear::TDTYear(bool fourDigit) : FourDigit(fourDigit) {}

@@ -63,16 +63,12 @@ bool RunDialog(const TTAFeld& field, TScreenPoint position, int width, std::stri
 
 bool TQtFeldDialoge::EditAnswer(TTAFeld& field, TScreenPoint position, int width)
 {
-    try {
-        std::string answer;
-        if (!RunDialog(field, position, width, answer))
-            return false;
-        field.Answer = answer;
-        return true;
-    } catch (const std::exception& failure) {
-        MsgDlg(failure.what(), TMsgKind::Error, {TMsgButton::OK});
+    // The answer changes only when the dialog ends with one; a failure goes to the caller.
+    std::string answer;
+    if (!RunDialog(field, position, width, answer))
         return false;
-    }
+    field.Answer = answer;
+    return true;
 }
 
 bool TQtFeldDialoge::EditDefinition(TTAFeld& field, TScreenPoint position, int width)

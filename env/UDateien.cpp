@@ -89,11 +89,6 @@ std::string CanonicalOrEmpty(const std::string& path)
     return ec ? std::string() : WithSlash(canonical.string());
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix)
-{
-    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
-}
-
 // sources: the canonical source folders of the copies in progress, outermost first; a
 // folder that is already among them (a link back up the tree) would copy forever.
 void CopyTreeStep(const std::string& source, const std::string& target, bool overwrite,
@@ -107,7 +102,7 @@ void CopyTreeStep(const std::string& source, const std::string& target, bool ove
     }
     const std::string canonicalFrom = CanonicalOrEmpty(from);
     const std::string canonicalTo = CanonicalOrEmpty(to);
-    bool loops = StartsWith(canonicalTo, canonicalFrom);
+    bool loops = canonicalTo.starts_with(canonicalFrom);
     for (const std::string& outer : sources)
         loops = loops || outer == canonicalFrom;
     if (!loops && !canonicalFrom.empty()) {

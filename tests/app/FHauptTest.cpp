@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <QAction>
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -51,6 +53,8 @@ public:
     bool EditAnswer(TTAFeld& field, TScreenPoint, int) override
     {
         ++Answers;
+        if (!Failure.empty())
+            throw std::runtime_error(Failure);
         field.Answer += "!";
         return Confirm;
     }
@@ -64,6 +68,7 @@ public:
     int Answers = 0;
     int Definitions = 0;
     bool Confirm = true;
+    std::string Failure;  // not empty: answering fails with it
 
 private:
     TFeldDialoge* previous_;
@@ -486,6 +491,23 @@ TEST_F(FHauptTest, PlacementIsRestoredAndStored)
     TKonf stored(ordner_ / ".config/Tavix/KONFIGURATION.XML");
     EXPECT_EQ(stored.ReadColumns("LV"), (std::vector<std::string>{"120", "333"}));
     EXPECT_EQ(stored.ReadWindowState("FMHaupt").Width, 700);
+}
+
+// A failure inside a command is shown once, as an error, and the window goes on.
+TEST_F(FHauptTest, AFailingCommandShowsItsErrorOnce)
+{
+    const std::string path = WriteTemplate("Offer.TXL", {"Name"});
+    auto window = Start({path});
+    meldungen_.Meldungen.clear();
+    feldDialoge_.Failure = "Das Datum ist kaputt.";
+    Action(*window, "ACBearbeiten")->trigger();
+    ASSERT_EQ(meldungen_.Meldungen.size(), 1u);
+    EXPECT_EQ(meldungen_.Meldungen[0].Text, "Das Datum ist kaputt.");
+    EXPECT_EQ(meldungen_.Meldungen[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(List(*window)->topLevelItem(0)->text(1).toStdString(), "a Name") << "the answer stays";
+    feldDialoge_.Failure.clear();
+    Action(*window, "ACBearbeiten")->trigger();
+    EXPECT_EQ(List(*window)->topLevelItem(0)->text(1).toStdString(), "a Name!");
 }
 
 // Settings that cannot be written are reported once, with the file and the reason, not
