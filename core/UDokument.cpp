@@ -180,11 +180,16 @@ void TDokument::ApplyLanguage()
 
 // ---- Rows --------------------------------------------------------------------------
 
-TTAFeld* TDokument::Field(int row) const
+TTAFeld* TDokument::Field(int row)
 {
     if (row < 0 || row >= RowCount())
         return nullptr;
     return rows_[static_cast<std::size_t>(row)].get();
+}
+
+const TTAFeld* TDokument::Field(int row) const
+{
+    return row < 0 || row >= RowCount() ? nullptr : rows_[static_cast<std::size_t>(row)].get();
 }
 
 std::string TDokument::QuestionText(int row) const

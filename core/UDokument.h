@@ -105,7 +105,8 @@ public:
     // ---- Rows --------------------------------------------------------------------------
     int RowCount() const { return static_cast<int>(rows_.size()); }
     // None outside the range.
-    TTAFeld* Field(int row) const;
+    TTAFeld* Field(int row);
+    const TTAFeld* Field(int row) const;
     std::string QuestionText(int row) const;  // the list's first column
     std::string AnswerText(int row) const;    // the list's second column
     // Inserts before row (appends outside 0..RowCount); returns the row it landed in.

@@ -256,14 +256,23 @@ public:
     bool Add(std::unique_ptr<TDTObj> token);
     int Count(TDTKind kind) const { return FCounters[static_cast<std::size_t>(kind)]; }
     std::size_t Size() const { return FItems.size(); }
-    TDTObj& operator[](std::size_t index) const { return *FItems[index]; }
+    TDTObj& operator[](std::size_t index) { return *FItems[index]; }
+    const TDTObj& operator[](std::size_t index) const { return *FItems[index]; }
 
     // The first token of a type, or nullptr.
     template <class T>
-    T* Find() const
+    T* Find()
     {
         for (const auto& item : FItems)
             if (auto* token = dynamic_cast<T*>(item.get()))
+                return token;
+        return nullptr;
+    }
+    template <class T>
+    const T* Find() const
+    {
+        for (const auto& item : FItems)
+            if (const auto* token = dynamic_cast<const T*>(item.get()))
                 return token;
         return nullptr;
     }

@@ -344,9 +344,14 @@ TXAttribut* TXAttributListe::Add(std::string name, std::string value)
     return &items_.emplace_back(std::move(name), std::move(value));
 }
 
-TXAttribut* TXAttributListe::Item(int index) const
+TXAttribut* TXAttributListe::Item(int index)
 {
-    return index >= 0 && index < Count() ? const_cast<TXAttribut*>(&items_[static_cast<size_t>(index)]) : nullptr;
+    return index >= 0 && index < Count() ? &items_[static_cast<size_t>(index)] : nullptr;
+}
+
+const TXAttribut* TXAttributListe::Item(int index) const
+{
+    return index >= 0 && index < Count() ? &items_[static_cast<size_t>(index)] : nullptr;
 }
 
 const TXAttribut* TXAttributListe::Find(std::string_view name) const

@@ -64,7 +64,8 @@ public:
     virtual void WriteLeaf(std::string& /*out*/, std::string_view /*indent*/, bool /*escape*/) const {}
 };
 
-class TXAttribut {
+// A value type: lists hold attributes by value, so nothing may derive from it.
+class TXAttribut final {
 public:
     TXAttribut() = default;
     TXAttribut(std::string name, std::string value) : Name(std::move(name)), Value(std::move(value)) {}
@@ -72,13 +73,12 @@ public:
     TXAttribut(TXAttribut&&) = default;
     TXAttribut& operator=(const TXAttribut&) = default;
     TXAttribut& operator=(TXAttribut&&) = default;
-    virtual ~TXAttribut() = default;
 
     std::string Name;
     std::string Value;   // decoded, without quotes
 
-    virtual std::string Serialize(bool escape) const;
-    virtual std::unique_ptr<TXAttribut> Clone() const;
+    std::string Serialize(bool escape) const;
+    std::unique_ptr<TXAttribut> Clone() const;
 };
 
 // Attributes in document order; duplicates are kept. The list holds the attributes
@@ -96,7 +96,8 @@ public:
     const TXAttribut* Find(std::string_view name) const;
     int Count() const { return static_cast<int>(items_.size()); }
     // None outside the range.
-    TXAttribut* Item(int index) const;
+    TXAttribut* Item(int index);
+    const TXAttribut* Item(int index) const;
 
     // The value of the first attribute with exactly this name; empty when there is none.
     virtual std::string GetValue(std::string_view name) const;
