@@ -69,46 +69,46 @@ QIcon PaintedIcon(const std::function<void(QPainter&)>& paint)
 QIcon FieldIcon()
 {
     return QIcon::fromTheme("document-edit", PaintedIcon([](QPainter& p) {
-        p.setPen(QPen(QColor(60, 60, 60), 1.5));
-        p.setBrush(QColor(255, 255, 255));
-        p.drawRect(3, 6, 18, 12);
-        p.setPen(QPen(QColor(200, 30, 30), 2));
-        p.drawLine(6, 12, 14, 12);
-    }));
+                                p.setPen(QPen(QColor(60, 60, 60), 1.5));
+                                p.setBrush(QColor(255, 255, 255));
+                                p.drawRect(3, 6, 18, 12);
+                                p.setPen(QPen(QColor(200, 30, 30), 2));
+                                p.drawLine(6, 12, 14, 12);
+                            }));
 }
 
 QIcon DocumentIcon()
 {
     return QIcon::fromTheme("x-office-document", PaintedIcon([](QPainter& p) {
-        QPainterPath page;
-        page.moveTo(5, 2);
-        page.lineTo(15, 2);
-        page.lineTo(20, 7);
-        page.lineTo(20, 22);
-        page.lineTo(5, 22);
-        page.closeSubpath();
-        p.setPen(QPen(QColor(60, 60, 60), 1.5));
-        p.setBrush(QColor(255, 255, 255));
-        p.drawPath(page);
-        p.setPen(QPen(QColor(40, 90, 180), 1.5));
-        for (int y = 10; y <= 18; y += 4)
-            p.drawLine(8, y, 17, y);
-    }));
+                                QPainterPath page;
+                                page.moveTo(5, 2);
+                                page.lineTo(15, 2);
+                                page.lineTo(20, 7);
+                                page.lineTo(20, 22);
+                                page.lineTo(5, 22);
+                                page.closeSubpath();
+                                p.setPen(QPen(QColor(60, 60, 60), 1.5));
+                                p.setBrush(QColor(255, 255, 255));
+                                p.drawPath(page);
+                                p.setPen(QPen(QColor(40, 90, 180), 1.5));
+                                for (int y = 10; y <= 18; y += 4)
+                                    p.drawLine(8, y, 17, y);
+                            }));
 }
 
 QIcon HelpIcon()
 {
     return QIcon::fromTheme("help-contents", PaintedIcon([](QPainter& p) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(40, 90, 180));
-        p.drawEllipse(2, 2, 20, 20);
-        p.setPen(Qt::white);
-        QFont font = p.font();
-        font.setBold(true);
-        font.setPixelSize(15);
-        p.setFont(font);
-        p.drawText(QRect(2, 2, 20, 20), Qt::AlignCenter, "?");
-    }));
+                                p.setPen(Qt::NoPen);
+                                p.setBrush(QColor(40, 90, 180));
+                                p.drawEllipse(2, 2, 20, 20);
+                                p.setPen(Qt::white);
+                                QFont font = p.font();
+                                font.setBold(true);
+                                font.setPixelSize(15);
+                                p.setFont(font);
+                                p.drawText(QRect(2, 2, 20, 20), Qt::AlignCenter, "?");
+                            }));
 }
 
 // The folder itself, or the nearest of its parents that exists: until something has been
@@ -149,10 +149,8 @@ bool IsUserInput(QEvent::Type type)
     case QEvent::ContextMenu:
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-        return true;
-    default:
-        return false;
+    case QEvent::TouchEnd: return true;
+    default: return false;
     }
 }
 
@@ -241,7 +239,8 @@ QString DroppedFile(const QMimeData* data)
         return {};
     const QString path = data->urls().first().toLocalFile();
     const QString suffix = QFileInfo(path).suffix();
-    const bool ours = suffix.compare("TXL", Qt::CaseInsensitive) == 0 || suffix.compare("DXL", Qt::CaseInsensitive) == 0;
+    const bool ours =
+        suffix.compare("TXL", Qt::CaseInsensitive) == 0 || suffix.compare("DXL", Qt::CaseInsensitive) == 0;
     return ours ? path : QString();
 }
 
@@ -334,8 +333,7 @@ void TFMHaupt::BuildActions()
     acFeldLoeschen_ = MakeAction("ACFeldLoeschen", 3080, "Vorlage", "Feld löschen");
     acSprache_ = MakeAction("ACSprache", 4010, "Einstellungen", "Sprache");
     acWordVerzeichnis_ = MakeAction("ACWordVerzeichnis", 4020, "Einstellungen", "Verzeichnis für Word-Vorlagen");
-    acVorlagenVerzeichnis_ =
-        MakeAction("ACVorlagenVerzeichnis", 4030, "Einstellungen", "Verzeichnis für Vorlagen...");
+    acVorlagenVerzeichnis_ = MakeAction("ACVorlagenVerzeichnis", 4030, "Einstellungen", "Verzeichnis für Vorlagen...");
     acDokVerzeichnis_ = MakeAction("ACDokVerzeichnis", 4040, "Einstellungen", "Verzeichnis für Dokumentdaten...");
     acErsteSchritte_ = MakeAction("ACErsteSchritte", 5010, "Hilfe", "Erste Schritte...");
     acInhaltsverzeichnis_ = MakeAction("ACInhaltsverzeichnis", 5020, "Hilfe", "Inhaltsverzeichnis...");
@@ -464,10 +462,10 @@ void TFMHaupt::BuildMenus()
     menuBar()->setObjectName("MM");
     addMenu("HMDatei", {acDateiOeffnen_, acDateiSpeichern_, acDateiSpeichernUnter_, nullptr, acBeenden_});
     addMenu("HMBearbeiten", {acBearbeiten_, acDokument_});
-    addMenu("HMVorlagen", {acVorlageBearbeiten_, nullptr, acVorlageNeu_, acVorlageSpeichern_, acVorlageTitel_,
-                           acVorlageWord_, nullptr, acNeuesFeld_, acFeldBearbeiten_, acFeldLoeschen_});
-    addMenu("HMEinstellungen",
-            {acSprache_, nullptr, acWordVerzeichnis_, acVorlagenVerzeichnis_, acDokVerzeichnis_});
+    addMenu("HMVorlagen",
+            {acVorlageBearbeiten_, nullptr, acVorlageNeu_, acVorlageSpeichern_, acVorlageTitel_, acVorlageWord_,
+             nullptr, acNeuesFeld_, acFeldBearbeiten_, acFeldLoeschen_});
+    addMenu("HMEinstellungen", {acSprache_, nullptr, acWordVerzeichnis_, acVorlagenVerzeichnis_, acDokVerzeichnis_});
     addMenu("HMHilfe", {acErsteSchritte_, acInhaltsverzeichnis_, nullptr, acVersion_});
 }
 
@@ -486,7 +484,8 @@ void TFMHaupt::ApplyLanguage()
         else
             action->setText("---" + action->text());
     }
-    static_cast<TFragenListe*>(lv_)->SetHint(ToQString(FormatMsg(Text("EmptyListHint"), {MenuPath("HM1000", "A1010")})));
+    static_cast<TFragenListe*>(lv_)->SetHint(
+        ToQString(FormatMsg(Text("EmptyListHint"), {MenuPath("HM1000", "A1010")})));
 }
 
 void TFMHaupt::LoadLanguage()
@@ -575,8 +574,8 @@ void TFMHaupt::KeepOnScreen()
     QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     if (frame.isNull()) {
         const int border = 4;
-        frame = QMargins(border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + border, border,
-                         border);
+        frame =
+            QMargins(border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + border, border, border);
     }
     setGeometry(PlaceOnScreen(geometry(), target->availableGeometry(), frame));
 }
@@ -612,8 +611,7 @@ void TFMHaupt::ReportSettingsError()
 {
     const std::string error = konf_->TakeWriteError();
     if (!error.empty())
-        MsgDlg(FormatMsg(Text("SettingsNotSavedMsg"), {error}), TMsgKind::Warning,
-               {TMsgButton::OK});
+        MsgDlg(FormatMsg(Text("SettingsNotSavedMsg"), {error}), TMsgKind::Warning, {TMsgButton::OK});
 }
 
 // ---- Closing --------------------------------------------------------------------------------
@@ -624,12 +622,9 @@ bool TFMHaupt::ConfirmDiscard()
         return true;
     const std::string question = FormatMsg(Text("FileChangedMsg"), {PathForDisplay(dokument_.FileName())});
     switch (MsgDlg(question, TMsgKind::Confirmation, {TMsgButton::Yes, TMsgButton::No, TMsgButton::Cancel})) {
-    case mrYes:
-        return dokument_.Save() == TSaveResult::Saved;
-    case mrNo:
-        return true;
-    default:
-        return false;
+    case mrYes: return dokument_.Save() == TSaveResult::Saved;
+    case mrNo: return true;
+    default: return false;
     }
 }
 
@@ -883,26 +878,20 @@ bool TFMHaupt::HasWordTemplates(const std::vector<std::string>& names, const std
     if (!names.empty())
         return true;
     MsgDlg(FormatMsg(Text("NoWordTemplatesMsg"), {PathForDisplay(folder), MenuPath("HM4000", "A4020")}),
-           TMsgKind::Information,
-           {TMsgButton::OK});
+           TMsgKind::Information, {TMsgButton::OK});
     return false;
 }
 
 void TFMHaupt::ChooseFolderSetting(const std::string& key)
 {
-    const char* captionKey = key == "VerzeichnisVorlagen"    ? "TemplateDir"
-                             : key == "VerzeichnisDokumente" ? "DocDir"
-                                                             : "WordTemplateDir";
+    const char* captionKey = key == "VerzeichnisVorlagen" ? "TemplateDir"
+        : key == "VerzeichnisDokumente"                   ? "DocDir"
+                                                          : "WordTemplateDir";
     std::string path = dokument_.FolderSetting(key);
     switch (ChooseFolder(Text(captionKey), path, GetText("Basics", "Default"))) {
-    case kFolderChosen:
-        konf_->SetDefault(key, path);
-        break;
-    case kFolderExtra:
-        konf_->SetDefault(key, dokument_.DefaultFolder(key));
-        break;
-    default:
-        break;
+    case kFolderChosen: konf_->SetDefault(key, path); break;
+    case kFolderExtra: konf_->SetDefault(key, dokument_.DefaultFolder(key)); break;
+    default: break;
     }
     ReportSettingsError();
 }

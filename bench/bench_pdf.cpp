@@ -39,9 +39,9 @@ public:
     bool Run(const std::string& options) const
     {
         std::filesystem::remove_all(Folder + "/out");
-        const std::string command = "cd '" + Folder + "' && env -u DISPLAY -u WAYLAND_DISPLAY HOME='" + Folder +
-                                    "' '" + TAVIX_FILL + "' --backend embedded " + options +
-                                    " --csv rows.csv Invoice.TXL -o out > /dev/null 2> tool.err";
+        const std::string command = "cd '" + Folder + "' && env -u DISPLAY -u WAYLAND_DISPLAY HOME='" + Folder + "' '" +
+            TAVIX_FILL + "' --backend embedded " + options +
+            " --csv rows.csv Invoice.TXL -o out > /dev/null 2> tool.err";
         return std::system(command.c_str()) == 0;
     }
 
@@ -59,9 +59,8 @@ void RunTable(benchmark::State& state, const std::string& options)
     for (auto _ : state)
         if (!bankplatz.Run(options))
             state.SkipWithError("tavix-fill failed");
-    state.counters["documents_per_s"] =
-        benchmark::Counter(static_cast<double>(kRows) * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
+    state.counters["documents_per_s"] = benchmark::Counter(
+        static_cast<double>(kRows) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_CsvToDocuments(benchmark::State& state)

@@ -31,29 +31,31 @@ std::string Name(int i)
 std::string BenchDotx()
 {
     const auto run = [](const std::string& text) {
-        return "<w:r><w:rPr><w:rFonts w:ascii=\"Arial\"/><w:sz w:val=\"22\"/></w:rPr><w:t xml:space=\"preserve\">"
-            + text + "</w:t></w:r>";
+        return "<w:r><w:rPr><w:rFonts w:ascii=\"Arial\"/><w:sz w:val=\"22\"/></w:rPr><w:t xml:space=\"preserve\">" +
+            text + "</w:t></w:r>";
     };
     const auto bookmark = [&](int i) {
-        return "<w:bookmarkStart w:id=\"" + std::to_string(i) + "\" w:name=\"" + Name(i) + "\"/>" + run("[Frage")
-            + run(" " + std::to_string(i) + "]") + "<w:bookmarkEnd w:id=\"" + std::to_string(i) + "\"/>";
+        return "<w:bookmarkStart w:id=\"" + std::to_string(i) + "\" w:name=\"" + Name(i) + "\"/>" + run("[Frage") +
+            run(" " + std::to_string(i) + "]") + "<w:bookmarkEnd w:id=\"" + std::to_string(i) + "\"/>";
     };
     std::string header;
     for (int i = 0; i < 5; ++i)
         header += "<w:p>" + run("Kopf ") + bookmark(i) + "</w:p>";
     std::string body;
     for (int i = 5; i < 30; ++i)
-        body += "<w:p><w:pPr><w:spacing w:after=\"60\"/></w:pPr>" + run("Absatz mit etwas Text vor der Marke: ")
-            + bookmark(i) + run(" und danach.") + "</w:p>";
+        body += "<w:p><w:pPr><w:spacing w:after=\"60\"/></w:pPr>" + run("Absatz mit etwas Text vor der Marke: ") +
+            bookmark(i) + run(" und danach.") + "</w:p>";
     body += "<w:tbl><w:tblPr><w:tblW w:w=\"9000\" w:type=\"dxa\"/></w:tblPr>";
     for (int i = 30; i < kBookmarks; ++i)
-        body += "<w:tr><w:tc><w:p>" + run("Frage " + std::to_string(i)) + "</w:p></w:tc><w:tc><w:p>" + bookmark(i)
-            + "</w:p></w:tc></w:tr>";
+        body += "<w:tr><w:tc><w:p>" + run("Frage " + std::to_string(i)) + "</w:p></w:tc><w:tc><w:p>" + bookmark(i) +
+            "</w:p></w:tc></w:tr>";
     body += "</w:tbl>";
     for (int i = 0; i < 5; ++i)
-        body += "<w:p>" + run("Siehe ") + "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>"
-                " REF " + Name(10 + i) + " \\h </w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
-            + run("alt") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r></w:p>";
+        body += "<w:p>" + run("Siehe ") +
+            "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>"
+            " REF " +
+            Name(10 + i) + " \\h </w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>" + run("alt") +
+            "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r></w:p>";
     // DocxEntries relates the header as rId1.
     body += "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rId1\" "
             "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"/></w:sectPr>";
@@ -69,25 +71,25 @@ std::string BenchDotx()
 std::string BenchOtt()
 {
     const auto bookmark = [](int i) {
-        return "<text:bookmark-start text:name=\"" + Name(i) + "\"/><text:span text:style-name=\"T1\">[Frage "
-            + std::to_string(i) + "]</text:span><text:bookmark-end text:name=\"" + Name(i) + "\"/>";
+        return "<text:bookmark-start text:name=\"" + Name(i) + "\"/><text:span text:style-name=\"T1\">[Frage " +
+            std::to_string(i) + "]</text:span><text:bookmark-end text:name=\"" + Name(i) + "\"/>";
     };
     std::string header;
     for (int i = 0; i < 5; ++i)
         header += "<text:p>Kopf " + bookmark(i) + "</text:p>";
     std::string body;
     for (int i = 5; i < 30; ++i)
-        body += "<text:p text:style-name=\"Standard\">Absatz mit etwas Text vor der Marke: " + bookmark(i)
-            + " und danach.</text:p>";
+        body += "<text:p text:style-name=\"Standard\">Absatz mit etwas Text vor der Marke: " + bookmark(i) +
+            " und danach.</text:p>";
     body += "<table:table table:name=\"T\"><table:table-column table:number-columns-repeated=\"2\"/>";
     for (int i = 30; i < kBookmarks; ++i)
-        body += "<table:table-row><table:table-cell><text:p>Frage " + std::to_string(i)
-            + "</text:p></table:table-cell><table:table-cell><text:p>" + bookmark(i)
-            + "</text:p></table:table-cell></table:table-row>";
+        body += "<table:table-row><table:table-cell><text:p>Frage " + std::to_string(i) +
+            "</text:p></table:table-cell><table:table-cell><text:p>" + bookmark(i) +
+            "</text:p></table:table-cell></table:table-row>";
     body += "</table:table>";
     for (int i = 0; i < 5; ++i)
-        body += "<text:p>Siehe <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"" + Name(10 + i)
-            + "\">alt</text:bookmark-ref></text:p>";
+        body += "<text:p>Siehe <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"" + Name(10 + i) +
+            "\">alt</text:bookmark-ref></text:p>";
     TOttLayout layout;
     layout.Body = body;
     layout.MasterPage = "<style:header>" + header + "</style:header>";

@@ -21,7 +21,7 @@ std::string MakeTemplate(size_t targetBytes)
         text += "\t<Field Typ=\"String\" Nr=\"" + n + "\">\r\n";
         text += "\t\t<ID>\r\n\t\t\tFeld" + n + "\r\n\t\t</ID>\r\n";
         text += "\t\t<Question>\r\n\t\t\tMenge &lt; 100 &amp;&amp; Preis &gt; 0 f\xFCr Posten " + n +
-                "?\r\n\t\t</Question>\r\n";
+            "?\r\n\t\t</Question>\r\n";
         text += "\t\t<Answer xml:space=\"preserve\">  Wert &quot;" + n + "&quot;  </Answer>\r\n";
         text += "\t\t<Checks>\r\n\t\t\t<MaxChar>\r\n\t\t\t\t40\r\n\t\t\t</MaxChar>\r\n";
         text += "\t\t\t<Values>\r\n";

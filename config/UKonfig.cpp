@@ -34,7 +34,6 @@ std::string AnalyseError(const std::string& what)
     return "Error found while analysing \"" + what + "\"";
 }
 
-
 std::string ChildText(TXElement& parent, const char* name)
 {
     TXElement* child = parent.Children.FindFirst(name, true);
@@ -182,8 +181,8 @@ void TKonf::ReadList(std::string& error)
         return;
     }
     for (TXElement* e = list->Children.FindFirst("E", true); e; e = list->Children.FindNext()) {
-        konfWerte_->Add(std::make_unique<TKonfWert>(e->Attributes.GetValue("Name"), ChildText(*e, "Info"),
-                                                    ChildText(*e, "Wert")));
+        konfWerte_->Add(
+            std::make_unique<TKonfWert>(e->Attributes.GetValue("Name"), ChildText(*e, "Info"), ChildText(*e, "Wert")));
     }
 }
 
@@ -290,8 +289,8 @@ void TKonf::WriteWindowState(const std::string& listName, const TWindowState& st
     if (!Open(listName))
         return;
     const std::pair<const char*, std::string> values[] = {
-        {kMaximiert, JaNein(state.Maximized)},   {kLinks, std::to_string(state.Left)},
-        {kOben, std::to_string(state.Top)},      {kBreite, std::to_string(state.Width)},
+        {kMaximiert, JaNein(state.Maximized)},  {kLinks, std::to_string(state.Left)},
+        {kOben, std::to_string(state.Top)},     {kBreite, std::to_string(state.Width)},
         {kHoehe, std::to_string(state.Height)},
     };
     int index = -1;

@@ -29,7 +29,11 @@ class TKonfWert {
 public:
     TKonfWert() = default;
     TKonfWert(std::string name, std::string info, std::string wert)
-        : Name(std::move(name)), Info(std::move(info)), Wert(std::move(wert)) {}
+        : Name(std::move(name))
+        , Info(std::move(info))
+        , Wert(std::move(wert))
+    {
+    }
 
     std::string Name;  // the key
     std::string Info;  // a description for whoever edits the file; not used by the program

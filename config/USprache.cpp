@@ -83,7 +83,6 @@ void WalkPattern(std::string_view pattern, Sink&& sink)
     flush(pattern.size());
 }
 
-
 }  // namespace
 
 int MsgButtonResult(TMsgButton button)
@@ -99,16 +98,11 @@ const char* MsgButtonName(TMsgButton button)
 const char* MsgKindTitleKey(TMsgKind kind)
 {
     switch (kind) {
-    case TMsgKind::Warning:
-        return "Warning";
-    case TMsgKind::Error:
-        return "Error";
-    case TMsgKind::Information:
-        return "Information";
-    case TMsgKind::Confirmation:
-        return "Confirmation";
-    case TMsgKind::Custom:
-        break;
+    case TMsgKind::Warning: return "Warning";
+    case TMsgKind::Error: return "Error";
+    case TMsgKind::Information: return "Information";
+    case TMsgKind::Confirmation: return "Confirmation";
+    case TMsgKind::Custom: break;
     }
     return "";
 }

@@ -13,7 +13,7 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"Basics", "Default"},
     {"Basics", "Today"},
     {"Basics", "Now"},
-    {"Basics", "FileNotFound", 1},  // path
+    {"Basics", "FileNotFound", 1},      // path
     {"Basics", "NotRepresentable", 1},  // the characters the file cannot hold
     {"Basics", "CannotOpen", 1},        // path
     {"Basics", "NoDialogMsg"},
@@ -75,8 +75,8 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"FMHaupt", "A5020"},
     {"FMHaupt", "A5040"},
     {"FMHaupt", "A5090"},
-    {"FMHaupt", "FileChangedMsg", 1},       // file name
-    {"FMHaupt", "FileMsg", 2},              // path, the parser's error text
+    {"FMHaupt", "FileChangedMsg", 1},  // file name
+    {"FMHaupt", "FileMsg", 2},         // path, the parser's error text
     {"FMHaupt", "DocTitle"},
     {"FMHaupt", "WordTemplate"},
     {"FMHaupt", "QuestionWTemplate"},
@@ -89,15 +89,15 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"FMHaupt", "DocDir"},
     {"FMHaupt", "WordTemplateDir"},
     {"FMHaupt", "LibreOfficeMissingMsg", 1},  // path of the .dot file
-    {"FMHaupt", "FileTooLargeMsg", 1},     // path
-    {"FMHaupt", "FileNotTextMsg", 1},      // path
-    {"FMHaupt", "UnstorableMsg", 2},       // path, element
-    {"FMHaupt", "UnstorableFieldMsg", 3},  // path, element, field ID
+    {"FMHaupt", "FileTooLargeMsg", 1},        // path
+    {"FMHaupt", "FileNotTextMsg", 1},         // path
+    {"FMHaupt", "UnstorableMsg", 2},          // path, element
+    {"FMHaupt", "UnstorableFieldMsg", 3},     // path, element, field ID
     {"FMHaupt", "TitleQuestion"},
     {"FMHaupt", "ChooseWordTemplate"},
-    {"FMHaupt", "NoWordTemplatesMsg", 2},  // folder searched, menu command that sets it
+    {"FMHaupt", "NoWordTemplatesMsg", 2},   // folder searched, menu command that sets it
     {"FMHaupt", "SettingsNotSavedMsg", 1},  // the reason (it names the file)
-    {"FMHaupt", "EmptyListHint", 1},       // menu command that opens a file
+    {"FMHaupt", "EmptyListHint", 1},        // menu command that opens a file
 
     // Field editor: captions, labels used in messages, messages.
     {"FMEditor", "Caption"},

@@ -326,8 +326,7 @@ bool TDokument::ReadFileText(const std::string& path, std::string& text) const
 
 void TDokument::AppendLoadedFields(TXElement& docEl)
 {
-    for (TXElement* element = docEl.Children.FindFirst("Field", true); element;
-         element = docEl.Children.FindNext()) {
+    for (TXElement* element = docEl.Children.FindFirst("Field", true); element; element = docEl.Children.FindNext()) {
         rows_.push_back(FieldFromElement(*element));
     }
 }
@@ -517,7 +516,8 @@ void TDokument::CreateDefaultFolder(const std::string& folder) const
     // The built-in folders below the document folder exist only once something is saved
     // there: the first "Save" after opening a template must not fail for want of them,
     // and the save dialog must not open somewhere else for want of its folder.
-    if (folder.empty() || (folder != FolderSetting("VerzeichnisDokumente") && folder != FolderSetting("VerzeichnisVorlagen")))
+    if (folder.empty() ||
+        (folder != FolderSetting("VerzeichnisDokumente") && folder != FolderSetting("VerzeichnisVorlagen")))
         return;
     std::error_code ignored;  // a folder that cannot be made shows as the write's error
     std::filesystem::create_directories(folder, ignored);

@@ -61,12 +61,12 @@ public:
     TDokumentBeobachter& operator=(const TDokumentBeobachter&) = delete;
     virtual ~TDokumentBeobachter() = default;
 
-    virtual void RowsReset() {}               // the whole list was replaced or cleared
+    virtual void RowsReset() {}  // the whole list was replaced or cleared
     virtual void RowInserted(int /*row*/) {}
     virtual void RowRemoved(int /*row*/) {}
-    virtual void RowChanged(int /*row*/) {}   // question or answer may show differently
+    virtual void RowChanged(int /*row*/) {}  // question or answer may show differently
     virtual void TitleChanged() {}
-    virtual void StateChanged() {}            // FileName, Changed or WordTemplate
+    virtual void StateChanged() {}  // FileName, Changed or WordTemplate
 };
 
 class TDokument {

@@ -59,8 +59,8 @@ public:
 
     // A date (time) by the pattern within min and max (0: no bound); gives its value,
     // 0 when unreadable. A faulty pattern is reported once and ends the checks.
-    double CheckDateTime(const std::string& text, const std::string& label, const std::string& pattern,
-                         double min, double max, bool time)
+    double CheckDateTime(const std::string& text, const std::string& label, const std::string& pattern, double min,
+                         double max, bool time)
     {
         if (!Passed())
             return 0;
@@ -181,15 +181,10 @@ std::vector<TEingabeMeldung> CheckEditorInput(const TEditorEingabe& input, const
                 check.Add(Error("DefaultRowsError"));
             break;
         case ftInteger:
-        case ftReal:
-            CheckNumberLimits(check, input);
-            break;
+        case ftReal: CheckNumberLimits(check, input); break;
         case ftDatum:
-        case ftZeit:
-            CheckDateTimeLimits(check, input);
-            break;
-        default:
-            break;
+        case ftZeit: CheckDateTimeLimits(check, input); break;
+        default: break;
         }
     }
     // The choice rule holds whatever came before: an empty default needs an empty value.
@@ -212,16 +207,14 @@ double LimitValue(const TEditorEingabe& input, const std::string& text, bool low
         const int value = IntegerOr(text, extreme);
         return value == extreme ? unset : value;
     }
-    case ftReal:
-        return NumberOr(text, unset);
+    case ftReal: return NumberOr(text, unset);
     case ftDatum:
     case ftZeit: {
         int error = 0;
         const double value = DTStrToDateTime(text, input.Format, error);
         return input.Type == ftDatum ? DatePart(value) : TimePart(std::fabs(value));
     }
-    default:
-        return unset;
+    default: return unset;
     }
 }
 

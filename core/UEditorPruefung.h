@@ -31,8 +31,7 @@ inline constexpr double kLatestDate = 105000.0;           // 23 June 2187
 inline constexpr double kLatestTime = 0.999999988425926;  // 23:59:59.999
 
 // The messages that OK shows, in order (section "FMEditor"); empty when the input is accepted.
-std::vector<TEingabeMeldung> CheckEditorInput(const TEditorEingabe& input,
-                                              const std::vector<std::string>& valueList);
+std::vector<TEingabeMeldung> CheckEditorInput(const TEditorEingabe& input, const std::vector<std::string>& valueList);
 // WriteBack: the controls into the working copy (value list and help are set by their buttons).
 void WriteEditorInput(const TEditorEingabe& input, TTAFeld& working);
 

@@ -107,7 +107,8 @@ std::string CodePointName(char32_t codePoint)
 std::string TEingabeMeldung::Text() const
 {
     const char* fallback = Fallback(Section, Key);
-    const std::string pattern = fallback ? TextOrFallback(Section.c_str(), Key.c_str(), fallback) : GetText(Section, Key);
+    const std::string pattern =
+        fallback ? TextOrFallback(Section.c_str(), Key.c_str(), fallback) : GetText(Section, Key);
     return FormatMsg(pattern, Args);
 }
 

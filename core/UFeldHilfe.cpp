@@ -32,10 +32,14 @@ bool StartsLikeProgram(const std::string& path)
     char start[64] = {};
     in.read(start, sizeof start);
     std::string_view head(start, static_cast<std::size_t>(in.gcount()));
-    if (head.starts_with("#!") || head.starts_with("\x7F" "ELF") || head.starts_with("MZ"))
+    if (head.starts_with("#!") ||
+        head.starts_with("\x7F"
+                         "ELF") ||
+        head.starts_with("MZ"))
         return true;
-    while (!head.empty() && (head.front() == ' ' || head.front() == '\t' || head.front() == '\r' ||
-                             head.front() == '\n' || head.starts_with("\xEF\xBB\xBF")))
+    while (!head.empty() &&
+           (head.front() == ' ' || head.front() == '\t' || head.front() == '\r' || head.front() == '\n' ||
+            head.starts_with("\xEF\xBB\xBF")))
         head.remove_prefix(head.starts_with("\xEF\xBB\xBF") ? 3 : 1);
     return head.starts_with("[Desktop Entry]") || head.starts_with("[KDE Desktop Entry]");
 }

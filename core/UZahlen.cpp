@@ -55,8 +55,8 @@ std::string NumberToText(double value)
 
     // d.dddddddddddddde[+-]x: the value correctly rounded to 15 significant digits.
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                      std::chars_format::scientific, SignificantDigits - 1);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific,
+                                      SignificantDigits - 1);
     const std::string scientific(buffer, result.ptr);
     const std::size_t e = scientific.find('e');
     std::string digits = scientific.substr(0, 1) + scientific.substr(2, e - 2);

@@ -69,8 +69,8 @@ bool TryEncodeDate(int year, int month, int day, double& value)
 
 bool TryEncodeTime(int hour, int minute, int second, int milliSecond, double& value)
 {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59
-        || milliSecond < 0 || milliSecond > 999)
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || milliSecond < 0 ||
+        milliSecond > 999)
         return false;
     const long long ms = ((hour * 60LL + minute) * 60 + second) * 1000 + milliSecond;
     value = static_cast<double>(ms) / MSecsPerDay;

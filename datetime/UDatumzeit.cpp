@@ -38,7 +38,7 @@ std::string Slice(const std::string& text, int position, std::size_t count)
 int MatchLiteral(const std::string& text, int position, const std::string& expected)
 {
     return Slice(text, position, expected.size()) == expected ? position + static_cast<int>(expected.size())
-                                                             : -position;
+                                                              : -position;
 }
 
 // The whole text as a decimal integer with optional leading blanks and one sign; -1
@@ -85,8 +85,7 @@ bool ReadDigitRun(const std::string& text, int position, int maxDigits, int& val
 
 // Reads a number either fixed-width or as a digit run and checks its range; the new
 // position or the position negated.
-int MatchNumber(const std::string& text, int position, bool fixedWidth, int width, int minimum, int maximum,
-                int& value)
+int MatchNumber(const std::string& text, int position, bool fixedWidth, int width, int minimum, int maximum, int& value)
 {
     value = -1;
     int read = -1;
@@ -242,9 +241,7 @@ void TFormatter::Write(std::string& out, const std::string& pattern, int depth) 
         const std::size_t run = IsLetter(c) ? RunLength(pattern, i) : 1;
         std::size_t advance = run;
         switch (letter) {
-        case 'y':
-            out += run <= 2 ? Padded(FParts.Year % 100, 2) : Padded(FParts.Year, 4);
-            break;
+        case 'y': out += run <= 2 ? Padded(FParts.Year % 100, 2) : Padded(FParts.Year, 4); break;
         case 'm':
             if (lastLetter == 'h') {
                 out += Padded(FParts.Minute, run == 1 ? 1 : 2);
@@ -267,21 +264,11 @@ void TFormatter::Write(std::string& out, const std::string& pattern, int depth) 
             else
                 Insert(out, run == 5 ? date.ShortDateFormat : date.LongDateFormat, depth);
             break;
-        case 'h':
-            out += Padded(AmPmFollows(pattern, i + run) ? TwelveHour() : FParts.Hour, run == 1 ? 1 : 2);
-            break;
-        case 'n':
-            out += Padded(FParts.Minute, run == 1 ? 1 : 2);
-            break;
-        case 's':
-            out += Padded(FParts.Second, run == 1 ? 1 : 2);
-            break;
-        case 'z':
-            out += Padded(FParts.MilliSecond, run < 3 ? static_cast<int>(run) : 3);
-            break;
-        case 't':
-            Insert(out, run == 1 ? time.ShortTimeFormat : time.LongTimeFormat, depth);
-            break;
+        case 'h': out += Padded(AmPmFollows(pattern, i + run) ? TwelveHour() : FParts.Hour, run == 1 ? 1 : 2); break;
+        case 'n': out += Padded(FParts.Minute, run == 1 ? 1 : 2); break;
+        case 's': out += Padded(FParts.Second, run == 1 ? 1 : 2); break;
+        case 'z': out += Padded(FParts.MilliSecond, run < 3 ? static_cast<int>(run) : 3); break;
+        case 't': Insert(out, run == 1 ? time.ShortTimeFormat : time.LongTimeFormat, depth); break;
         case 'c':
             advance = 1;
             Insert(out, date.ShortDateFormat, depth);
@@ -313,15 +300,9 @@ void TFormatter::Write(std::string& out, const std::string& pattern, int depth) 
             }
             break;
         }
-        case '/':
-            out += date.DateSeparator;
-            break;
-        case ':':
-            out += time.TimeSeparator;
-            break;
-        default:
-            out.append(pattern, i, run);
-            break;
+        case '/': out += date.DateSeparator; break;
+        case ':': out += time.TimeSeparator; break;
+        default: out.append(pattern, i, run); break;
         }
         if (IsLetter(c))
             lastLetter = letter;
@@ -346,24 +327,17 @@ std::string ReadFormat(bool dateFormat, bool longFormat)
 std::unique_ptr<TDTObj> RunToken(char letter, std::size_t run)
 {
     switch (letter) {
-    case 'y':
-        return run == 2 || run == 4 ? std::make_unique<TDTYear>(run == 4) : nullptr;
-    case 'm':
-        return run <= 4 ? std::make_unique<TDTMonth>(static_cast<int>(run)) : nullptr;
+    case 'y': return run == 2 || run == 4 ? std::make_unique<TDTYear>(run == 4) : nullptr;
+    case 'm': return run <= 4 ? std::make_unique<TDTMonth>(static_cast<int>(run)) : nullptr;
     case 'd':
         if (run <= 2)
             return std::make_unique<TDTDay>(static_cast<int>(run));
         return run <= 4 ? std::make_unique<TDTWeekday>(static_cast<int>(run)) : nullptr;
-    case 'h':
-        return run <= 2 ? std::make_unique<TDTHour>(run == 2) : nullptr;
-    case 'n':
-        return run <= 2 ? std::make_unique<TDTMinute>(run == 2) : nullptr;
-    case 's':
-        return run <= 2 ? std::make_unique<TDTSecond>(run == 2) : nullptr;
-    case 'z':
-        return run == 1 || run == 3 ? std::make_unique<TDTMilliSec>(run == 3) : nullptr;
-    default:
-        return nullptr;
+    case 'h': return run <= 2 ? std::make_unique<TDTHour>(run == 2) : nullptr;
+    case 'n': return run <= 2 ? std::make_unique<TDTMinute>(run == 2) : nullptr;
+    case 's': return run <= 2 ? std::make_unique<TDTSecond>(run == 2) : nullptr;
+    case 'z': return run == 1 || run == 3 ? std::make_unique<TDTMilliSec>(run == 3) : nullptr;
+    default: return nullptr;
     }
 }
 
@@ -663,7 +637,10 @@ int ParseFormat(const std::string& pattern, TDTFmtObjects& tokens)
             } else {
                 std::string am;
                 std::string pm;
-                ReadTimeSettings([&](const TTimeSettings& s) { am = s.AmText; pm = s.PmText; });
+                ReadTimeSettings([&](const TTimeSettings& s) {
+                    am = s.AmText;
+                    pm = s.PmText;
+                });
                 token = std::make_unique<TDTAmPm>(am, pm);
             }
         } else {

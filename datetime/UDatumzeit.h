@@ -68,8 +68,20 @@ std::string DTFormatDateTime(const std::string& pattern, double value);
 // ---- Tokens ------------------------------------------------------------------------
 
 // The kinds a token list counts; a pattern may hold each counted kind only once.
-enum class TDTKind { Literal, DateSeparator, TimeSeparator, Year, Month, Day, Weekday,
-                     Hour, Minute, Second, MilliSec, AmPm };
+enum class TDTKind {
+    Literal,
+    DateSeparator,
+    TimeSeparator,
+    Year,
+    Month,
+    Day,
+    Weekday,
+    Hour,
+    Minute,
+    Second,
+    MilliSec,
+    AmPm
+};
 
 class TDTObj {
 public:
@@ -206,7 +218,10 @@ public:
 protected:
     // name is the word of Describe; the part reads 0..maximum.
     TDTClockPart(bool leadingZero, TDTKind kind, const char* name, int maximum)
-        : LeadingZero(leadingZero), FKind(kind), FName(name), FMaximum(maximum)
+        : LeadingZero(leadingZero)
+        , FKind(kind)
+        , FName(name)
+        , FMaximum(maximum)
     {
     }
 

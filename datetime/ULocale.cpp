@@ -101,7 +101,12 @@ class TStrftimeReader {
 public:
     explicit TStrftimeReader(const TLocaleSource& source) : FSource(source) {}
 
-    std::vector<TFormatItem> Read(const std::string& format) { FItems.clear(); Append(format, 0); return FItems; }
+    std::vector<TFormatItem> Read(const std::string& format)
+    {
+        FItems.clear();
+        Append(format, 0);
+        return FItems;
+    }
 
 private:
     const TLocaleSource& FSource;
@@ -233,8 +238,8 @@ std::string LiteralPattern(const std::string& text, char dateSeparator, char tim
     std::string pattern;
     std::string run;
     for (const char c : text) {
-        if (IsAsciiLetter(c) || c == '"' || c == '\'' || (c == '/' && dateSeparator != '/')
-            || (c == ':' && timeSeparator != ':')) {
+        if (IsAsciiLetter(c) || c == '"' || c == '\'' || (c == '/' && dateSeparator != '/') ||
+            (c == ':' && timeSeparator != ':')) {
             run += c;
             continue;
         }
@@ -360,8 +365,8 @@ TLocaleSource CLocaleSource()
     source.AmText = "AM";
     source.PmText = "PM";
     source.ShortMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    source.LongMonthNames = {"January", "February", "March", "April", "May", "June",
-                             "July", "August", "September", "October", "November", "December"};
+    source.LongMonthNames = {"January", "February", "March",     "April",   "May",      "June",
+                             "July",    "August",   "September", "October", "November", "December"};
     source.ShortDayNames = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     source.LongDayNames = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
     return source;
@@ -373,16 +378,16 @@ TLocaleSource ReadLocaleSource()
     TLocaleSource source;
     source.Codeset = nl_langinfo(CODESET);
     const std::lconv* conventions = std::localeconv();
-    source.DecimalPoint = conventions != nullptr && conventions->decimal_point != nullptr
-        ? conventions->decimal_point : ".";
+    source.DecimalPoint =
+        conventions != nullptr && conventions->decimal_point != nullptr ? conventions->decimal_point : ".";
     source.DateFormat = nl_langinfo(D_FMT);
     source.TimeFormat = nl_langinfo(T_FMT);
     source.TimeFormatAmPm = nl_langinfo(T_FMT_AMPM);
     source.AmText = nl_langinfo(AM_STR);
     source.PmText = nl_langinfo(PM_STR);
-    static constexpr nl_item shortMonths[12] = {ABMON_1, ABMON_2, ABMON_3, ABMON_4, ABMON_5, ABMON_6,
+    static constexpr nl_item shortMonths[12] = {ABMON_1, ABMON_2, ABMON_3, ABMON_4,  ABMON_5,  ABMON_6,
                                                 ABMON_7, ABMON_8, ABMON_9, ABMON_10, ABMON_11, ABMON_12};
-    static constexpr nl_item longMonths[12] = {MON_1, MON_2, MON_3, MON_4, MON_5, MON_6,
+    static constexpr nl_item longMonths[12] = {MON_1, MON_2, MON_3, MON_4,  MON_5,  MON_6,
                                                MON_7, MON_8, MON_9, MON_10, MON_11, MON_12};
     static constexpr nl_item shortDays[7] = {ABDAY_1, ABDAY_2, ABDAY_3, ABDAY_4, ABDAY_5, ABDAY_6, ABDAY_7};
     static constexpr nl_item longDays[7] = {DAY_1, DAY_2, DAY_3, DAY_4, DAY_5, DAY_6, DAY_7};
@@ -415,8 +420,7 @@ TLocaleSettings SettingsFromSource(const TLocaleSource& rawSource)
     TLocaleSettings settings;
 
     const auto decimal = SourceText(rawSource.DecimalPoint, rawSource);
-    settings.DecimalSeparator = decimal && decimal->size() == 1 && !IsAsciiDigit((*decimal)[0])
-        ? (*decimal)[0] : '.';
+    settings.DecimalSeparator = decimal && decimal->size() == 1 && !IsAsciiDigit((*decimal)[0]) ? (*decimal)[0] : '.';
 
     TStrftimeReader reader(source);
     const auto dateItems = reader.Read(source.DateFormat);
@@ -441,14 +445,14 @@ TLocaleSettings SettingsFromSource(const TLocaleSource& rawSource)
     settings.Time.PmText = am && pm ? *pm : fallback.PmText;
 
     const auto orFallback = [&](auto converted, const auto& other) { return converted ? *converted : other; };
-    settings.Date.ShortMonthNames = orFallback(NamesToWindows1252(rawSource.ShortMonthNames, rawSource.Codeset),
-                                               fallback.ShortMonthNames);
-    settings.Date.LongMonthNames = orFallback(NamesToWindows1252(rawSource.LongMonthNames, rawSource.Codeset),
-                                              fallback.LongMonthNames);
-    settings.Time.ShortDayNames = orFallback(NamesToWindows1252(rawSource.ShortDayNames, rawSource.Codeset),
-                                             fallback.ShortDayNames);
-    settings.Time.LongDayNames = orFallback(NamesToWindows1252(rawSource.LongDayNames, rawSource.Codeset),
-                                            fallback.LongDayNames);
+    settings.Date.ShortMonthNames =
+        orFallback(NamesToWindows1252(rawSource.ShortMonthNames, rawSource.Codeset), fallback.ShortMonthNames);
+    settings.Date.LongMonthNames =
+        orFallback(NamesToWindows1252(rawSource.LongMonthNames, rawSource.Codeset), fallback.LongMonthNames);
+    settings.Time.ShortDayNames =
+        orFallback(NamesToWindows1252(rawSource.ShortDayNames, rawSource.Codeset), fallback.ShortDayNames);
+    settings.Time.LongDayNames =
+        orFallback(NamesToWindows1252(rawSource.LongDayNames, rawSource.Codeset), fallback.LongDayNames);
     return settings;
 }
 

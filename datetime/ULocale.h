@@ -71,9 +71,9 @@ void ReadTimeSettings(const std::function<void(const TTimeSettings&)>& reader);
 struct TLocaleSource {
     std::string Codeset;
     std::string DecimalPoint;
-    std::string DateFormat;        // strftime form (nl_langinfo D_FMT)
-    std::string TimeFormat;        // T_FMT
-    std::string TimeFormatAmPm;    // T_FMT_AMPM, for %r
+    std::string DateFormat;      // strftime form (nl_langinfo D_FMT)
+    std::string TimeFormat;      // T_FMT
+    std::string TimeFormatAmPm;  // T_FMT_AMPM, for %r
     std::string AmText;
     std::string PmText;
     std::array<std::string, 12> ShortMonthNames;

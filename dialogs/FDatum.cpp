@@ -26,9 +26,7 @@ double ValueOfDate(const QDate& date)
     return static_cast<double>(kDayZero.daysTo(date));
 }
 
-TFMDatum::TFMDatum(QWidget* parent)
-    : TAntwortDialog(parent, true)
-    , calendar_(new QCalendarWidget(this))
+TFMDatum::TFMDatum(QWidget* parent) : TAntwortDialog(parent, true), calendar_(new QCalendarWidget(this))
 {
     resize(370, 272);
     calendar_->setObjectName(QStringLiteral("MC"));

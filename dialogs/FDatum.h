@@ -16,7 +16,7 @@ struct TDatumParams {
     int X = 0;
     int Y = 0;
     int Width = 0;
-    double Date = 0;  // in: the day to show; out: the chosen day (whole days)
+    double Date = 0;                // in: the day to show; out: the chosen day (whole days)
     double Minimum = NoLowerLimit;  // day numbers
     double Maximum = NoUpperLimit;
     std::string Format;  // date pattern of the limits in messages; empty: short date

@@ -33,8 +33,7 @@ constexpr int kLabelColumn = 120;
 constexpr int kButtonColumn = 100;
 constexpr int kTypeCount = 7;
 // The designed captions of the seven types, in code order.
-constexpr const char* kDesignedTypes[kTypeCount] = {"Text",  "Memo", "Ganze Zahl", "Zahl",
-                                                    "Datum", "Zeit", "Auswahl"};
+constexpr const char* kDesignedTypes[kTypeCount] = {"Text", "Memo", "Ganze Zahl", "Zahl", "Datum", "Zeit", "Auswahl"};
 
 std::string Text(const char* key)
 {
@@ -175,9 +174,8 @@ TFMEditor::TFMEditor(QWidget* parent)
     layout->addLayout(buttons);
 
     setTabOrder(edID_, rgTyp_);
-    QWidget* order[] = {edID_,      rgTyp_,        pc_,       edMinimum_,   edMaximum_,
-                        edMaxZeichen_, edMaxZeilen_, btAuswahl_, edFormat_, btFormat_,
-                        btHilfeText_, btHilfeDatei_};
+    QWidget* order[] = {edID_,        rgTyp_,     pc_,       edMinimum_, edMaximum_,   edMaxZeichen_,
+                        edMaxZeilen_, btAuswahl_, edFormat_, btFormat_,  btHilfeText_, btHilfeDatei_};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -197,9 +195,15 @@ TFMEditor::~TFMEditor() = default;
 void TFMEditor::ApplyLanguage()
 {
     setWindowTitle(ToQString(Text("Caption")));
-    for (auto [label, key] : {std::pair{laID_, "LAID"}, {laTyp_, "LATyp"}, {laMinMax_, "LAMinMax"},
-                              {laMaxZ_, "LAMaxZ"}, {laZeichen_, "LAZeichen"}, {laZeilen_, "LAZeilen"},
-                              {laAuswahl_, "LAAuswahl"}, {laFormat_, "LAFormat"}, {laHilfe_, "LAHilfe"}})
+    for (auto [label, key] : {std::pair{laID_, "LAID"},
+                              {laTyp_, "LATyp"},
+                              {laMinMax_, "LAMinMax"},
+                              {laMaxZ_, "LAMaxZ"},
+                              {laZeichen_, "LAZeichen"},
+                              {laZeilen_, "LAZeilen"},
+                              {laAuswahl_, "LAAuswahl"},
+                              {laFormat_, "LAFormat"},
+                              {laHilfe_, "LAHilfe"}})
         label->setText(ToQString(Text(key)));
     pc_->setTabText(0, ToQString(Text("TSFrage")));
     pc_->setTabText(1, ToQString(Text("TSVorgabe")));
@@ -284,7 +288,8 @@ void TFMEditor::UpdateControls()
     for (QLineEdit* edit : {edMinimum_, edMaximum_, edMaxZeilen_, edFormat_}) {
         QPalette palette = edit->palette();
         palette.setColor(QPalette::Disabled, QPalette::Base, palette.color(QPalette::Disabled, QPalette::Text));
-        palette.setColor(QPalette::Active, QPalette::Base, QApplication::palette().color(QPalette::Active, QPalette::Base));
+        palette.setColor(QPalette::Active, QPalette::Base,
+                         QApplication::palette().color(QPalette::Active, QPalette::Base));
         palette.setColor(QPalette::Inactive, QPalette::Base,
                          QApplication::palette().color(QPalette::Inactive, QPalette::Base));
         edit->setPalette(palette);
@@ -296,10 +301,10 @@ bool TFMEditor::ReadInput(TEditorEingabe& input) const
 {
     input.Type = SelectedType();
     return TakeTypedText(edID_->text(), input.ID) && TakeTypedText(meFrage_->toPlainText(), input.Question, true) &&
-           TakeTypedText(meVorgabe_->toPlainText(), input.Default, true) &&
-           TakeTypedText(edMinimum_->text(), input.Minimum) && TakeTypedText(edMaximum_->text(), input.Maximum) &&
-           TakeTypedText(edMaxZeichen_->text(), input.MaxChar) &&
-           TakeTypedText(edMaxZeilen_->text(), input.MaxRow) && TakeTypedText(edFormat_->text(), input.Format);
+        TakeTypedText(meVorgabe_->toPlainText(), input.Default, true) &&
+        TakeTypedText(edMinimum_->text(), input.Minimum) && TakeTypedText(edMaximum_->text(), input.Maximum) &&
+        TakeTypedText(edMaxZeichen_->text(), input.MaxChar) && TakeTypedText(edMaxZeilen_->text(), input.MaxRow) &&
+        TakeTypedText(edFormat_->text(), input.Format);
 }
 
 void TFMEditor::accept()

@@ -18,7 +18,7 @@ struct TEingabeParams {
     int Y = -1;
     int Width = 0;
     std::string Question;
-    std::string Answer;  // in: starting text; out: entered text
+    std::string Answer;              // in: starting text; out: entered text
     std::vector<std::string> VList;  // at least one value: a drop-down list
     double Minimum = NoLowerLimit;
     double Maximum = NoUpperLimit;

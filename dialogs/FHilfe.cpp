@@ -73,15 +73,22 @@ namespace {
 // counts only as itself.
 bool IsDocumentType(const QMimeType& type)
 {
-    static const QStringList exact = {
-        "text/plain", "text/html", "application/xhtml+xml", "text/csv", "text/markdown", "text/rtf",
-        "application/rtf", "application/pdf", "application/msword", "application/vnd.ms-excel",
-        "application/vnd.ms-powerpoint"};
+    static const QStringList exact = {"text/plain",
+                                      "text/html",
+                                      "application/xhtml+xml",
+                                      "text/csv",
+                                      "text/markdown",
+                                      "text/rtf",
+                                      "application/rtf",
+                                      "application/pdf",
+                                      "application/msword",
+                                      "application/vnd.ms-excel",
+                                      "application/vnd.ms-powerpoint"};
     static const QStringList prefixes = {"image/", "application/vnd.oasis.opendocument.",
                                          "application/vnd.openxmlformats-officedocument."};
     const QString name = type.name();
-    return exact.contains(name) || std::any_of(prefixes.begin(), prefixes.end(),
-                                               [&](const QString& prefix) { return name.startsWith(prefix); });
+    return exact.contains(name) ||
+        std::any_of(prefixes.begin(), prefixes.end(), [&](const QString& prefix) { return name.startsWith(prefix); });
 }
 
 }  // namespace
@@ -99,8 +106,7 @@ bool IsViewableDocument(const QString& path)
     const QMimeType byContent = database.mimeTypeForFile(target, QMimeDatabase::MatchContent);
     const bool nameSaysDocument = byName.isDefault() || IsDocumentType(byName);
     const bool contentSaysDocument = IsDocumentType(byContent) || byContent.name() == "application/zip" ||
-                                     byContent.name() == "application/x-ole-storage" ||
-                                     byContent.name() == "application/octet-stream";
+        byContent.name() == "application/x-ole-storage" || byContent.name() == "application/octet-stream";
     return nameSaysDocument && contentSaysDocument && IsDocumentType(database.mimeTypeForFile(target));
 }
 
@@ -122,8 +128,7 @@ void ShowHelpText(const std::string& text)
 bool OpenFieldHelp(const std::string& entry)
 {
     switch (ClassifyFieldHelp(entry, HelpFolder())) {
-    case TFeldHilfeArt::Keine:
-        return false;
+    case TFeldHilfeArt::Keine: return false;
     case TFeldHilfeArt::Dokument:
     case TFeldHilfeArt::Programm: {
         // An execute bit alone decides nothing (drives without permissions set it on
@@ -139,9 +144,7 @@ bool OpenFieldHelp(const std::string& entry)
                TMsgKind::Error, {TMsgButton::OK});
         return false;
     }
-    case TFeldHilfeArt::Text:
-        ShowHelpText(entry);
-        return true;
+    case TFeldHilfeArt::Text: ShowHelpText(entry); return true;
     }
     return false;
 }

@@ -71,9 +71,10 @@ TFMHilfeFenster::TFMHilfeFenster(QWidget* parent) : QMainWindow(parent, Qt::Wind
     toolbar->setObjectName(QStringLiteral("TBHilfe"));
     toolbar->setMovable(false);
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    back_ = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QString(), browser_, &QTextBrowser::backward);
-    forward_ = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QString(), browser_,
-                                  &QTextBrowser::forward);
+    back_ =
+        toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QString(), browser_, &QTextBrowser::backward);
+    forward_ =
+        toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QString(), browser_, &QTextBrowser::forward);
     contents_ = toolbar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QString(), this,
                                    [this] { Follow(QUrl("uebersicht.htm")); });
     back_->setObjectName(QStringLiteral("ACZurueck"));

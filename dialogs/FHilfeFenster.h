@@ -39,8 +39,8 @@ private:
 
     std::unique_ptr<QHelpEngine> engine_;
     QHelpEngine* enginePointer_ = nullptr;  // what the browser reads from
-    QString file_;       // the help file the engine reads
-    QString namespace_;  // its namespace
+    QString file_;                          // the help file the engine reads
+    QString namespace_;                     // its namespace
     QTextBrowser* browser_;
     QSplitter* splitter_;
     QTreeView* contentsView_;

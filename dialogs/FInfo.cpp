@@ -123,7 +123,8 @@ TFMInfo::TFMInfo(const std::string& text, TMsgKind kind, TMsgButtons buttons, QW
     setWindowTitle(TitleOf(kind));
     info_->setGeometry(hMargin + kIconSize + hSpacing, vMargin, textWidth, textHeight);
 
-    const QRect row(clientWidth - groupWidth - hMargin, clientHeight - vMargin - buttonHeight, groupWidth, buttonHeight);
+    const QRect row(clientWidth - groupWidth - hMargin, clientHeight - vMargin - buttonHeight, groupWidth,
+                    buttonHeight);
     AddButtons(buttons, row, buttonWidth, buttonSpacing);
     setFixedSize(clientWidth, clientHeight);
     move(ScreenGeometry().center() - QPoint(clientWidth / 2, clientHeight / 2));

@@ -14,9 +14,7 @@ constexpr int kDesignedHeight = 301;
 
 }  // namespace
 
-TFMListbox::TFMListbox(QWidget* parent)
-    : TAntwortDialog(parent, false)
-    , list_(new QListWidget(this))
+TFMListbox::TFMListbox(QWidget* parent) : TAntwortDialog(parent, false), list_(new QListWidget(this))
 {
     resize(kDesignedWidth, kDesignedHeight);
     QuestionLabel()->hide();  // the choice dialog asks no question

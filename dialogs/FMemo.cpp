@@ -7,9 +7,7 @@
 #include "env/VControl.h"
 #include "dialogs/UQtText.h"
 
-TFMMemo::TFMMemo(QWidget* parent)
-    : TAntwortDialog(parent, true)
-    , me_(new QPlainTextEdit(this))
+TFMMemo::TFMMemo(QWidget* parent) : TAntwortDialog(parent, true), me_(new QPlainTextEdit(this))
 {
     resize(392, 145);
     me_->setObjectName(QStringLiteral("ME"));

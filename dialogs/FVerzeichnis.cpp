@@ -52,8 +52,8 @@ bool MakeSubFolder(const std::string& parent, const std::string& name)
     return ::mkdir((folder + name).c_str(), 0777) == 0;
 }
 
-TFMVerzeichnis::TFMVerzeichnis(const std::string& caption, const std::string& path,
-                               const std::string& extraCaption, QWidget* parent)
+TFMVerzeichnis::TFMVerzeichnis(const std::string& caption, const std::string& path, const std::string& extraCaption,
+                               QWidget* parent)
     : QDialog(parent)
     , model_(new QFileSystemModel(this))
     , laPfad_(new QLabel(this))
@@ -90,7 +90,7 @@ TFMVerzeichnis::TFMVerzeichnis(const std::string& caption, const std::string& pa
     stv_->setSelectionMode(QAbstractItemView::SingleSelection);
     stv_->setAnimated(false);
     stv_->setEditTriggers(QAbstractItemView::NoEditTriggers);  // a double click opens, never renames
-    QPalette palette = stv_->palette();  // the selection stays visible without the focus
+    QPalette palette = stv_->palette();                        // the selection stays visible without the focus
     palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
@@ -168,11 +168,8 @@ bool TFMVerzeichnis::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::Wheel:
-    case QEvent::KeyPress:
-        followSelection_ = false;
-        break;
-    default:
-        break;
+    case QEvent::KeyPress: followSelection_ = false; break;
+    default: break;
     }
     return QDialog::eventFilter(watched, event);
 }

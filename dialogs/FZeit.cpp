@@ -137,9 +137,7 @@ QString PickerDisplayFormat(const std::string& pattern)
     return format;
 }
 
-TFMZeit::TFMZeit(QWidget* parent)
-    : TAntwortDialog(parent, false)
-    , picker_(new QTimeEdit(this))
+TFMZeit::TFMZeit(QWidget* parent) : TAntwortDialog(parent, false), picker_(new QTimeEdit(this))
 {
     resize(354, 106);
     picker_->setObjectName(QStringLiteral("DT"));
@@ -193,5 +191,6 @@ void TFMZeit::PlaceContent(int labelBottom)
 {
     // The picker grows with its font where 21 pixels would cut its text.
     const int height = std::max(PickerHeight, picker_->sizeHint().height());
-    picker_->setGeometry(Margin, labelBottom + PickerHeight / 2, std::max(PickerWidth, picker_->sizeHint().width()), height);
+    picker_->setGeometry(Margin, labelBottom + PickerHeight / 2, std::max(PickerWidth, picker_->sizeHint().width()),
+                         height);
 }

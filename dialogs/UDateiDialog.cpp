@@ -23,12 +23,11 @@ QStringList QtNameFilters(const std::string& filter)
     return entries;
 }
 
-std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const TDateiDialogAnfrage& request,
-                                            const char* objectName)
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const TDateiDialogAnfrage& request, const char* objectName)
 {
     // Folders and file names are file-system bytes, not the files' single-byte text.
-    auto dialog = std::make_unique<QFileDialog>(parent, ToQString(request.Title),
-                                                QFile::decodeName(request.InitialDir.c_str()));
+    auto dialog =
+        std::make_unique<QFileDialog>(parent, ToQString(request.Title), QFile::decodeName(request.InitialDir.c_str()));
     dialog->setObjectName(objectName);
     dialog->setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(request.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

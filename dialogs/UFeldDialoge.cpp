@@ -17,24 +17,40 @@ bool RunDialog(const TTAFeld& field, TScreenPoint position, int width, std::stri
 {
     switch (field.Type) {
     case ftMemo: {
-        TMemoParams params{"", position.X, position.Y, width, field.Question, field.Answer,
-                           field.MaxRow, field.MaxChar, field.Help};
+        TMemoParams params{"",           position.X,   position.Y,    width,     field.Question,
+                           field.Answer, field.MaxRow, field.MaxChar, field.Help};
         if (!TFMMemo::Execute(params))
             return false;
         answer = params.Answer;
         return true;
     }
     case ftDatum: {
-        TDatumParams params{"", field.Question, position.X, position.Y, width, field.AnswerAsDate(),
-                            field.Minimum, field.Maximum, field.Format, field.Help};
+        TDatumParams params{"",
+                            field.Question,
+                            position.X,
+                            position.Y,
+                            width,
+                            field.AnswerAsDate(),
+                            field.Minimum,
+                            field.Maximum,
+                            field.Format,
+                            field.Help};
         if (!TFMDatum::Execute(params))
             return false;
         answer = field.DateText(params.Date);
         return true;
     }
     case ftZeit: {
-        TZeitParams params{"", field.Question, position.X, position.Y, width, field.AnswerAsTime(),
-                           field.Minimum, field.Maximum, field.Format, field.Help};
+        TZeitParams params{"",
+                           field.Question,
+                           position.X,
+                           position.Y,
+                           width,
+                           field.AnswerAsTime(),
+                           field.Minimum,
+                           field.Maximum,
+                           field.Format,
+                           field.Help};
         if (!TFMZeit::Execute(params))
             return false;
         answer = field.TimeText(params.Time);
@@ -49,8 +65,8 @@ bool RunDialog(const TTAFeld& field, TScreenPoint position, int width, std::stri
     }
     default: {
         // String, Integer, Real, and a type code the program does not know.
-        TEingabeParams params{"", position.X, position.Y, width, field.Question, field.Answer, field.VList,
-                              field.Minimum, field.Maximum, field.Format, field.MaxChar, field.Help};
+        TEingabeParams params{"",          position.X,    position.Y,    width,        field.Question, field.Answer,
+                              field.VList, field.Minimum, field.Maximum, field.Format, field.MaxChar,  field.Help};
         if (!TFMEingabe::Execute(params))
             return false;
         answer = params.Answer;

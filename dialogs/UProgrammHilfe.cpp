@@ -87,7 +87,8 @@ void ShowHelpTopic(const std::string& topic, const std::string& folder, const st
     std::string fallback;
     const std::string file = ProgramHelpFile(folder, language, fallback);
     if (file.empty()) {
-        MsgDlg(FormatMsg(GetText("Basics", "FileNotFound"), {PathForDisplay(fallback)}), TMsgKind::Error, {TMsgButton::OK});
+        MsgDlg(FormatMsg(GetText("Basics", "FileNotFound"), {PathForDisplay(fallback)}), TMsgKind::Error,
+               {TMsgButton::OK});
         return;
     }
     const int result = HHDisplayTopic(file, topic, "", 0);

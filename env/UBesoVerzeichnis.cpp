@@ -20,7 +20,6 @@ std::string EnvValue(const char* name)
     return value ? std::string(value) : std::string();
 }
 
-
 // XDG base folders must be absolute; a relative value is ignored as the XDG rules say.
 std::string ConfigHome(const std::string& home)
 {
@@ -34,8 +33,7 @@ std::string ConfigHome(const std::string& home)
 
 // The value of one line 'XDG_DOCUMENTS_DIR="$HOME/Documents"' as xdg-user-dirs writes
 // it: quoted, with backslash escapes, either absolute or starting with $HOME.
-std::optional<std::string> UserDirValue(const std::string& line, const std::string& key,
-                                        const std::string& home)
+std::optional<std::string> UserDirValue(const std::string& line, const std::string& key, const std::string& home)
 {
     std::size_t pos = line.find_first_not_of(" \t");
     if (pos == std::string::npos || line.compare(pos, key.size(), key) != 0)
@@ -96,18 +94,10 @@ std::string InstallationShareFolder()
 void GetSpecialFolder(std::int32_t csidl, std::string& path)
 {
     switch (csidl) {
-    case CSIDL_PERSONAL:
-        path = DocumentsFolder();
-        break;
-    case CSIDL_LOCAL_APPDATA:
-        path = ConfigHome(UserHomeFolder());
-        break;
-    case CSIDL_COMMON_APPDATA:
-        path = InstallationShareFolder();
-        break;
-    default:
-        path.clear();
-        break;
+    case CSIDL_PERSONAL: path = DocumentsFolder(); break;
+    case CSIDL_LOCAL_APPDATA: path = ConfigHome(UserHomeFolder()); break;
+    case CSIDL_COMMON_APPDATA: path = InstallationShareFolder(); break;
+    default: path.clear(); break;
     }
     path = WithSlash(path);
 }
@@ -128,8 +118,8 @@ std::string UserHomeFolder()
     std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
     passwd entry{};
     passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found
-        && found->pw_dir && found->pw_dir[0] == '/')
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
+        found->pw_dir[0] == '/')
         return found->pw_dir;
     return {};
 }

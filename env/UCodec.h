@@ -19,10 +19,10 @@ std::string Windows1252ToUtf8(std::string_view text);
 bool IsRepresentable(char32_t codePoint);
 
 struct TCodecProblem {
-    std::size_t Offset = 0;     // byte offset in the UTF-8 text
-    std::size_t Length = 0;     // bytes the problem spans
-    char32_t CodePoint = 0;     // the character; 0 for malformed bytes
-    bool Malformed = false;     // the bytes are not UTF-8
+    std::size_t Offset = 0;  // byte offset in the UTF-8 text
+    std::size_t Length = 0;  // bytes the problem spans
+    char32_t CodePoint = 0;  // the character; 0 for malformed bytes
+    bool Malformed = false;  // the bytes are not UTF-8
 };
 
 // Every character of the UTF-8 text that cannot be stored, in text order; empty when

@@ -155,8 +155,7 @@ std::string WithSlash(std::string path)
     return path;
 }
 
-std::string NumberedName(const std::string& folder, const std::string& base, const std::string& extension,
-                         int number)
+std::string NumberedName(const std::string& folder, const std::string& base, const std::string& extension, int number)
 {
     return WithSlash(folder) + base + (number == 1 ? std::string() : " (" + std::to_string(number) + ")") + extension;
 }
@@ -233,8 +232,8 @@ void CopyFileTo(const std::string& source, const std::string& target, bool overw
         return;
     }
     struct stat targetInfo {};
-    if (::stat(target.c_str(), &targetInfo) == 0 && targetInfo.st_dev == sourceInfo.st_dev
-        && targetInfo.st_ino == sourceInfo.st_ino) {
+    if (::stat(target.c_str(), &targetInfo) == 0 && targetInfo.st_dev == sourceInfo.st_dev &&
+        targetInfo.st_ino == sourceInfo.st_ino) {
         // Truncating the target would destroy the source.
         error = PathMessage("Cannot write : ", target);
         return;
@@ -318,8 +317,8 @@ void PrepareFolders(const TFehlerAnzeige& showError)
                    SpecialFolder(CSIDL_PERSONAL), showError);
 }
 
-void PrepareFolders(const std::string& localAppData, const std::string& commonAppData,
-                    const std::string& personal, const TFehlerAnzeige& showError)
+void PrepareFolders(const std::string& localAppData, const std::string& commonAppData, const std::string& personal,
+                    const TFehlerAnzeige& showError)
 {
     const std::string userData = localAppData + kProgrammOrdner;
     const std::string installData = commonAppData + kProgrammOrdner;
@@ -483,8 +482,8 @@ std::string WriteFileAtomic(const std::string& path, const std::string& bytes)
     if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(out.Get(), old.st_mode & 07777);  // keep the old file's permissions
     std::string error;
-    if (!WriteAll(out.Get(), bytes.data(), bytes.size()) || ::fsync(out.Get()) != 0 || !out.Close()
-        || ::rename(temp.c_str(), target.c_str()) != 0) {
+    if (!WriteAll(out.Get(), bytes.data(), bytes.size()) || ::fsync(out.Get()) != 0 || !out.Close() ||
+        ::rename(temp.c_str(), target.c_str()) != 0) {
         error = SystemError(target);
         ::unlink(temp.c_str());
         return error;

@@ -68,8 +68,7 @@ private:
 // How many numbered names a file that never replaces another tries, and the number-th
 // of them: base + extension, then base + " (2)" + extension ...
 inline constexpr int kMaxNumberedName = 10000;
-std::string NumberedName(const std::string& folder, const std::string& base, const std::string& extension,
-                         int number);
+std::string NumberedName(const std::string& folder, const std::string& base, const std::string& extension, int number);
 
 // The path with a "/" at its end (an empty path stays empty).
 std::string WithSlash(std::string path);
@@ -107,8 +106,8 @@ using TFehlerAnzeige = std::function<void(const std::string& message)>;
 void PrepareFolders(const TFehlerAnzeige& showError);
 // The same below given special folders (each empty or ending with "/"): the per-user
 // data, the installation data and the personal documents folder.
-void PrepareFolders(const std::string& localAppData, const std::string& commonAppData,
-                    const std::string& personal, const TFehlerAnzeige& showError);
+void PrepareFolders(const std::string& localAppData, const std::string& commonAppData, const std::string& personal,
+                    const TFehlerAnzeige& showError);
 
 // The largest text file the program reads; a larger one is no file of the program's.
 inline constexpr std::uint64_t kMaxTextFileBytes = 256ull * 1024 * 1024;

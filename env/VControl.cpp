@@ -73,8 +73,8 @@ bool ParseNumberFormat(const std::string& format, TNumberFormat& result)
 std::string ScaledDigits(double magnitude, int precision)
 {
     std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-                                      std::chars_format::scientific);
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific);
     const std::string scientific(buffer.data(), result.ptr);
     const std::size_t e = scientific.find('e');
     std::string digits = scientific.substr(0, 1) + (e > 2 ? scientific.substr(2, e - 2) : std::string());
@@ -82,7 +82,8 @@ std::string ScaledDigits(double magnitude, int precision)
     const long keep = exponent + 1 + precision;
     if (keep < 0)
         return {};
-    const bool roundUp = static_cast<std::size_t>(keep) < digits.size() && digits[static_cast<std::size_t>(keep)] >= '5';
+    const bool roundUp =
+        static_cast<std::size_t>(keep) < digits.size() && digits[static_cast<std::size_t>(keep)] >= '5';
     digits.resize(static_cast<std::size_t>(keep), '0');
     if (roundUp) {
         std::size_t i = digits.size();
@@ -250,7 +251,8 @@ bool TryStrToFloat(const std::string& text, double& value)
         return false;
 
     // The C library's reader is independent of the process locale.
-    const std::string canonical = (intDigits.empty() ? "0" : intDigits) + "." + fracDigits + "e" + std::to_string(exponent);
+    const std::string canonical =
+        (intDigits.empty() ? "0" : intDigits) + "." + fracDigits + "e" + std::to_string(exponent);
     double parsed = 0.0;
     const auto result = std::from_chars(canonical.data(), canonical.data() + canonical.size(), parsed);
     if (result.ec == std::errc::result_out_of_range) {

@@ -74,9 +74,9 @@ public:
     static constexpr const char* kVersionSection = ".tavix_version";
     static constexpr const char* kVersionMarker = "TAVIX-VERSION-1";
     // The keys, in the order Lesen appends them.
-    static constexpr const char* kKeys[] = {"CompanyName",     "FileDescription", "FileVersion", "InternalName",
-                                            "LegalCopyright",  "LegalTradeMarks", "OriginalFileName",
-                                            "ProductName",     "ProductVersion",  "Comments"};
+    static constexpr const char* kKeys[] = {"CompanyName",    "FileDescription", "FileVersion",      "InternalName",
+                                            "LegalCopyright", "LegalTradeMarks", "OriginalFileName", "ProductName",
+                                            "ProductVersion", "Comments"};
 
     // Appends one line per key from the running program's file; nothing when the file
     // carries no version information.

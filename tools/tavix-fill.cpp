@@ -46,42 +46,40 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr std::uintmax_t kMaxCsvBytes = 256ull * 1024 * 1024;
 
-const char* const kUsage =
-    "Usage:\n"
-    "  tavix-fill [--backend NAME] [--pdf|--pdf-only] FILE.TXL|FILE.DXL ... [-o OUT]\n"
-    "  tavix-fill [--backend NAME] [--pdf|--pdf-only] --csv ROWS.csv TEMPLATE.TXL [-o FOLDER]\n"
-    "  tavix-fill [--backend NAME] --list-bookmarks WORDTEMPLATE\n"
-    "  tavix-fill --help\n";
+const char* const kUsage = "Usage:\n"
+                           "  tavix-fill [--backend NAME] [--pdf|--pdf-only] FILE.TXL|FILE.DXL ... [-o OUT]\n"
+                           "  tavix-fill [--backend NAME] [--pdf|--pdf-only] --csv ROWS.csv TEMPLATE.TXL [-o FOLDER]\n"
+                           "  tavix-fill [--backend NAME] --list-bookmarks WORDTEMPLATE\n"
+                           "  tavix-fill --help\n";
 
-const char* const kHelp =
-    "\n"
-    "Makes word-processor documents from Tavix templates (.TXL) and document data (.DXL):\n"
-    "every answer goes into the bookmark named by its field's ID, in a new document made\n"
-    "from the file's word-processor template. The documents are saved, never opened.\n"
-    "\n"
-    "  FILE ...              one document per file, named after the file\n"
-    "  --csv ROWS.csv        one document per row of a UTF-8 CSV table (RFC 4180) filled\n"
-    "                        into TEMPLATE.TXL: the header row names field IDs, fields\n"
-    "                        without a column keep the template's answers; every value\n"
-    "                        is checked like an answer typed in the program, and a row\n"
-    "                        that fails gives no document\n"
-    "  --list-bookmarks WORDTEMPLATE\n"
-    "                        prints the bookmarks of a word-processor template\n"
-    "                        (.dot, .dotx, .dotm, .ott; the extension may be left out)\n"
-    "  -o, --output OUT      the folder for the documents (default: the current folder),\n"
-    "                        or with one FILE the document's file name; existing files\n"
-    "                        in a folder are never replaced: \" (2)\", \" (3)\" ... are added\n"
-    "  --pdf                 writes a PDF of each document beside it (made by LibreOffice,\n"
-    "                        which must be installed; one office serves the whole run)\n"
-    "  --pdf-only            writes only the PDF of each document\n"
-    "  --backend NAME        the word processor for every template: embedded (needs no\n"
-    "                        office suite) or libreoffice; by default a binary .dot\n"
-    "                        template goes to LibreOffice and every other format to the\n"
-    "                        embedded engine\n"
-    "  -h, --help            shows this help\n"
-    "\n"
-    "The written files are printed on standard output, problems on standard error.\n"
-    "Exit status: 0 all documents written, 1 some failed, 2 usage error.\n";
+const char* const kHelp = "\n"
+                          "Makes word-processor documents from Tavix templates (.TXL) and document data (.DXL):\n"
+                          "every answer goes into the bookmark named by its field's ID, in a new document made\n"
+                          "from the file's word-processor template. The documents are saved, never opened.\n"
+                          "\n"
+                          "  FILE ...              one document per file, named after the file\n"
+                          "  --csv ROWS.csv        one document per row of a UTF-8 CSV table (RFC 4180) filled\n"
+                          "                        into TEMPLATE.TXL: the header row names field IDs, fields\n"
+                          "                        without a column keep the template's answers; every value\n"
+                          "                        is checked like an answer typed in the program, and a row\n"
+                          "                        that fails gives no document\n"
+                          "  --list-bookmarks WORDTEMPLATE\n"
+                          "                        prints the bookmarks of a word-processor template\n"
+                          "                        (.dot, .dotx, .dotm, .ott; the extension may be left out)\n"
+                          "  -o, --output OUT      the folder for the documents (default: the current folder),\n"
+                          "                        or with one FILE the document's file name; existing files\n"
+                          "                        in a folder are never replaced: \" (2)\", \" (3)\" ... are added\n"
+                          "  --pdf                 writes a PDF of each document beside it (made by LibreOffice,\n"
+                          "                        which must be installed; one office serves the whole run)\n"
+                          "  --pdf-only            writes only the PDF of each document\n"
+                          "  --backend NAME        the word processor for every template: embedded (needs no\n"
+                          "                        office suite) or libreoffice; by default a binary .dot\n"
+                          "                        template goes to LibreOffice and every other format to the\n"
+                          "                        embedded engine\n"
+                          "  -h, --help            shows this help\n"
+                          "\n"
+                          "The written files are printed on standard output, problems on standard error.\n"
+                          "Exit status: 0 all documents written, 1 some failed, 2 usage error.\n";
 
 // ---- Output ------------------------------------------------------------------------------
 
@@ -236,7 +234,8 @@ bool ParseArguments(int argc, char** argv, TOptionen& options, std::string& prob
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
-        if (name != "-o" && name != "--output" && name != "--csv" && name != "--list-bookmarks" && name != "--backend") {
+        if (name != "-o" && name != "--output" && name != "--csv" && name != "--list-bookmarks" &&
+            name != "--backend") {
             problem = "unknown option " + arg;
             return false;
         }
@@ -352,8 +351,8 @@ std::string WriteNumbered(const std::string& folder, const std::string& base, co
 
 std::string SaveNumbered(TWordDoc& doc, const std::string& folder, const std::string& base, std::string& written)
 {
-    return WriteNumbered(folder, base, doc.Extension(), [&doc](const std::string& path) { return doc.SaveAs(path, false); },
-                         written);
+    return WriteNumbered(
+        folder, base, doc.Extension(), [&doc](const std::string& path) { return doc.SaveAs(path, false); }, written);
 }
 
 // Saves to exactly this file (replacing it, as asked for); a name without the
@@ -490,8 +489,9 @@ TArbeitsordner g_arbeitsordner;
 std::string WritePdf(const std::string& document, const TAblage& ablage, std::string& pdf)
 {
     if (ablage.File.empty())
-        return WriteNumbered(ablage.Folder, ablage.Base, ".pdf",
-                             [&](const std::string& path) { return g_pdf.Write(document, path, false); }, pdf);
+        return WriteNumbered(
+            ablage.Folder, ablage.Base, ".pdf",
+            [&](const std::string& path) { return g_pdf.Write(document, path, false); }, pdf);
     // The file asked for, as SaveToFile takes it: "out", "out.pdf", or the document's "out.docx".
     const std::string given = LowerAscii(fs::path(ablage.File).extension().string());
     if (given.empty())
@@ -548,8 +548,7 @@ bool Generate(TDokument& dokument, const TOptionen& options, const std::string& 
         sitzung.SetBackend(*options.Backend);
     sitzung.SetAppFactory([](TWordBackend kind, std::string& error) { return g_office.MakeApp(kind, error); });
     sitzung.SetLog([&context](const std::string& line) { Report(context, ConsoleText(line)); });
-    sitzung.SetAblieferung(
-        [&](TWordDoc& doc, std::string& written) { return Deliver(doc, ablage, options, written); });
+    sitzung.SetAblieferung([&](TWordDoc& doc, std::string& written) { return Deliver(doc, ablage, options, written); });
     try {
         return sitzung.GenerateDocument().Complete();
     } catch (const std::exception& failure) {
@@ -648,14 +647,14 @@ std::optional<std::string> CheckValue(const TTAFeld& field, const std::string& u
     case ftZeit: {
         const bool date = field.Type == ftDatum;
         const std::string keyword = GetText("Basics", date ? "Today" : "Now");
-        const std::vector<std::string> patterns =
-            !field.Format.empty() ? std::vector<std::string>{field.Format}
-                                  : date ? std::vector<std::string>{"ddddd"} : std::vector<std::string>{"tt", "t"};
+        const std::vector<std::string> patterns = !field.Format.empty() ? std::vector<std::string>{field.Format}
+            : date                                                      ? std::vector<std::string>{"ddddd"}
+                                                                        : std::vector<std::string>{"tt", "t"};
         if (text == keyword)
             given.Value = CurrentDateTime();
         else if (!ReadDateTime(text, patterns, given.Value))
-            return ConsoleText(Quoted(text) + " is not a " + (date ? "date" : "time") + " of the form "
-                               + Quoted(ExpandFormat(patterns.front())));
+            return ConsoleText(Quoted(text) + " is not a " + (date ? "date" : "time") + " of the form " +
+                               Quoted(ExpandFormat(patterns.front())));
         given.Value = date ? DatePart(given.Value) : TimePart(given.Value);
         given.Text = date ? field.DateText(given.Value) : field.TimeText(given.Value);
         break;
@@ -785,8 +784,9 @@ int RunCsv(const TOptionen& options, TKonsolenMeldungen& meldungen)
         const std::string where = options.Csv + ":" + std::to_string(row.Line);
         bool ok = row.Cells.size() == columns.size();
         if (!ok)
-            Report(where, "row " + number + " has " + std::to_string(row.Cells.size()) + " values, the header "
-                              + std::to_string(columns.size()));
+            Report(where,
+                   "row " + number + " has " + std::to_string(row.Cells.size()) + " values, the header " +
+                       std::to_string(columns.size()));
         std::vector<std::string> answers(columns.size());
         // Every refused value of the row is named, not only the first.
         for (std::size_t c = 0; row.Cells.size() == columns.size() && c < columns.size(); ++c) {
@@ -835,8 +835,9 @@ int RunListBookmarks(const TOptionen& options, TKonsolenMeldungen& meldungen)
         std::cout << ConsoleText(name) << "\n";
     std::cout << std::flush;
     for (const std::string& utf8 : names.Unusable)
-        Report(options.WordTemplate, "warning: the bookmark \"" + utf8
-                                         + "\" is not listed: its name has characters that a field's ID cannot hold");
+        Report(options.WordTemplate,
+               "warning: the bookmark \"" + utf8 +
+                   "\" is not listed: its name has characters that a field's ID cannot hold");
     return names.Ok && meldungen.Errors == errorsBefore ? kExitOk : kExitFailed;
 }
 
@@ -871,17 +872,10 @@ int main(int argc, char** argv)
     } else {
         try {
             switch (options.Modus) {
-            case TModus::Files:
-                result = RunFiles(options, meldungen);
-                break;
-            case TModus::Csv:
-                result = RunCsv(options, meldungen);
-                break;
-            case TModus::ListBookmarks:
-                result = RunListBookmarks(options, meldungen);
-                break;
-            case TModus::Help:
-                break;
+            case TModus::Files: result = RunFiles(options, meldungen); break;
+            case TModus::Csv: result = RunCsv(options, meldungen); break;
+            case TModus::ListBookmarks: result = RunListBookmarks(options, meldungen); break;
+            case TModus::Help: break;
             }
         } catch (const std::exception& failure) {
             g_fortschritt.Finish();

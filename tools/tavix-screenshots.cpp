@@ -1,10 +1,9 @@
 // tavix-screenshots OUTPUT-FOLDER LANGUAGE TEMPLATE...
 // Starts the main window in the given language (e.g. ENGLISH, Deutsch) on each template in
 // turn and writes PNG pictures of the window, its Open dialog, folder chooser, About box
-// field editor and help window (on the first template) and of the answer dialog of each field type found in them. When the first template's word template goes
-// to LibreOffice, its document is made (F5) and the screen pictured with LibreOffice's
-// window on it.
-// Meant to run under a virtual X server (scripts/screenshots.sh) in a throw-away HOME.
+// field editor and help window (on the first template) and of the answer dialog of each field type found in them. When
+// the first template's word template goes to LibreOffice, its document is made (F5) and the screen pictured with
+// LibreOffice's window on it. Meant to run under a virtual X server (scripts/screenshots.sh) in a throw-away HOME.
 #include <QAction>
 #include <QApplication>
 #include <QDialog>

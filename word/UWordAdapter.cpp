@@ -15,9 +15,8 @@ std::string OpenWithDesktop(const std::string& path)
 {
     // The shell starts xdg-open in the background and ends at once: the program neither
     // waits for the word processor nor leaves an unreaped child behind.
-    static const char* const script =
-        "command -v xdg-open >/dev/null 2>&1 || exit 127; "
-        "xdg-open \"$1\" </dev/null >/dev/null 2>&1 & exit 0";
+    static const char* const script = "command -v xdg-open >/dev/null 2>&1 || exit 127; "
+                                      "xdg-open \"$1\" </dev/null >/dev/null 2>&1 & exit 0";
     std::string shell = "sh", dashC = "-c", body = script, name = "tavix-open", file = path;
     char* argv[] = {shell.data(), dashC.data(), body.data(), name.data(), file.data(), nullptr};
     pid_t pid = 0;

@@ -62,7 +62,7 @@ public:
     // (an existing file is never replaced: " (2)", " (3)" ... are appended) and opened
     // with the desktop's program. writtenFile receives the file written.
     [[nodiscard]] virtual std::string ShowDocument(const std::string& folder, const std::string& baseName,
-                                     std::string& writtenFile) = 0;
+                                                   std::string& writtenFile) = 0;
     // Writes the document to path; an existing file is replaced only when overwrite.
     [[nodiscard]] virtual std::string SaveAs(const std::string& path, bool overwrite) = 0;
     // Discards the document without saving; later calls fail.

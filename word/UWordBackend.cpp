@@ -73,8 +73,7 @@ bool IsBinaryWord(const std::string& file)
 
 }  // namespace
 
-TWordTemplateChoice ChooseWordTemplate(const std::string& templateName, const std::string& setting,
-                                       bool libreOffice)
+TWordTemplateChoice ChooseWordTemplate(const std::string& templateName, const std::string& setting, bool libreOffice)
 {
     TWordTemplateChoice choice;
     const std::string preference = LowerAscii(setting);

@@ -36,7 +36,6 @@ struct TWordTemplateChoice {
 // WordTemplateExtensions(); without LibreOffice, or with setting "Embedded", a ".dot"
 // gives way to another format of the same name, and a ".dot" alone without LibreOffice
 // gives Error, which says how to help it.
-TWordTemplateChoice ChooseWordTemplate(const std::string& templateName, const std::string& setting,
-                                       bool libreOffice);
+TWordTemplateChoice ChooseWordTemplate(const std::string& templateName, const std::string& setting, bool libreOffice);
 // The same with the configuration's setting and this installation.
 TWordTemplateChoice ChooseWordTemplate(const std::string& templateName);

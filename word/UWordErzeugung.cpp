@@ -179,10 +179,9 @@ std::string TWordSitzung::FindTemplate(const std::string& base, std::string& err
     std::error_code ignored;
     if (FindWordTemplateFile(base).empty() && !(givenFile && std::filesystem::is_regular_file(base, ignored)))
         return {};
-    const TWordTemplateChoice choice =
-        !backendChosen_ ? ChooseWordTemplate(base)
-        : backend_ == TWordBackend::LibreOffice ? ChooseWordTemplate(base, "LibreOffice", LibreOfficeAvailable())
-                                                : ChooseWordTemplate(base, "Embedded", false);
+    const TWordTemplateChoice choice = !backendChosen_ ? ChooseWordTemplate(base)
+        : backend_ == TWordBackend::LibreOffice        ? ChooseWordTemplate(base, "LibreOffice", LibreOfficeAvailable())
+                                                       : ChooseWordTemplate(base, "Embedded", false);
     if (choice.File.empty()) {
         if (!choice.Error.empty())
             error = choice.Error;
@@ -198,8 +197,8 @@ bool TWordSitzung::CheckWordTemplate()
     resolvedTemplate_.clear();
     const std::string name = dokument_.WordTemplate();
     std::string exampleName;
-    std::string file;   // the ".dot" name the message shows
-    std::string found;  // the template file that exists
+    std::string file;      // the ".dot" name the message shows
+    std::string found;     // the template file that exists
     std::string unusable;  // why an existing template cannot be used here
     if (WordTemplateFolderPart(name).empty()) {
         // A bare name lives in the user-template folder; a stale cached folder is asked again.
@@ -290,8 +289,9 @@ int TWordSitzung::FillBookmarks()
                 ++failed;
                 Log(ErrorMarker() + field->ID + "," + field->Question + "," + field->Answer);
                 // A missing bookmark is the user's to mend; any other cause is the engine's to tell.
-                Log(error == MissingBookmarkError(field->ID) ? FormatMsg(GetText("FMHaupt", "TextmarkeMsg"), {field->ID})
-                                                             : error);
+                Log(error == MissingBookmarkError(field->ID)
+                        ? FormatMsg(GetText("FMHaupt", "TextmarkeMsg"), {field->ID})
+                        : error);
             }
             for (const std::string& notice : wordDoc_->TakeNotices())
                 Log(notice);

@@ -172,8 +172,8 @@ void WriteStartTag(Writer& out, const TXElement& element, std::string_view inden
 
 // Writes a sequence of sibling nodes, descending into elements with an explicit stack.
 // 'level' is the level of the siblings; 'preserved' the xml:space answer of their parent.
-void WriteNodes(std::string& target, const std::vector<const TXKnoten*>& roots, const std::string& unit,
-                bool escape, int level, bool preserved)
+void WriteNodes(std::string& target, const std::vector<const TXKnoten*>& roots, const std::string& unit, bool escape,
+                int level, bool preserved)
 {
     struct Frame {
         const TXElement* element;
@@ -646,7 +646,10 @@ void TXDeklaration::WriteLeaf(std::string& out, std::string_view, bool) const
     out += kLineEnd;
 }
 
-std::unique_ptr<TXKnoten> TXKommentar::Clone() const { return std::make_unique<TXKommentar>(Text); }
+std::unique_ptr<TXKnoten> TXKommentar::Clone() const
+{
+    return std::make_unique<TXKommentar>(Text);
+}
 
 void TXKommentar::WriteLeaf(std::string& out, std::string_view indent, bool escape) const
 {
@@ -657,7 +660,10 @@ void TXKommentar::WriteLeaf(std::string& out, std::string_view indent, bool esca
     out += kLineEnd;
 }
 
-std::unique_ptr<TXKnoten> TXCData::Clone() const { return std::make_unique<TXCData>(Text); }
+std::unique_ptr<TXKnoten> TXCData::Clone() const
+{
+    return std::make_unique<TXCData>(Text);
+}
 
 void TXCData::WriteLeaf(std::string& out, std::string_view, bool escape) const
 {
@@ -667,7 +673,10 @@ void TXCData::WriteLeaf(std::string& out, std::string_view, bool escape) const
     out += kLineEnd;
 }
 
-std::unique_ptr<TXKnoten> TXDocType::Clone() const { return std::make_unique<TXDocType>(Text); }
+std::unique_ptr<TXKnoten> TXDocType::Clone() const
+{
+    return std::make_unique<TXDocType>(Text);
+}
 
 void TXDocType::WriteLeaf(std::string& out, std::string_view, bool escape) const
 {
@@ -680,7 +689,10 @@ void TXDocType::WriteLeaf(std::string& out, std::string_view, bool escape) const
     out += kLineEnd;
 }
 
-std::unique_ptr<TXKnoten> TXProcInst::Clone() const { return std::make_unique<TXProcInst>(Target, Data); }
+std::unique_ptr<TXKnoten> TXProcInst::Clone() const
+{
+    return std::make_unique<TXProcInst>(Target, Data);
+}
 
 void TXProcInst::WriteLeaf(std::string& out, std::string_view, bool escape) const
 {
@@ -759,8 +771,8 @@ std::unique_ptr<TXBaum> TXBaum::Clone() const
 {
     auto copy = std::make_unique<TXBaum>();
     if (deklaration_)
-        copy->SetDeklaration(std::unique_ptr<TXDeklaration>(
-            static_cast<TXDeklaration*>(deklaration_->Clone().release())));
+        copy->SetDeklaration(
+            std::unique_ptr<TXDeklaration>(static_cast<TXDeklaration*>(deklaration_->Clone().release())));
     if (docEl_)
         copy->SetDocEl(docEl_->CloneElement());
     return copy;

@@ -28,7 +28,11 @@ inline constexpr std::size_t kMaxSerializedBytes = std::size_t{64} << 20;
 
 class TXZuGross : public std::length_error {
 public:
-    TXZuGross() : std::length_error("Das XML-Dokument w\xE4re gr\xF6\xDF" "er als 64 MiB und wird nicht geschrieben.") {}
+    TXZuGross()
+        : std::length_error("Das XML-Dokument w\xE4re gr\xF6\xDF"
+                            "er als 64 MiB und wird nicht geschrieben.")
+    {
+    }
 };
 
 // Escape: "&" first, then '"', "'", "<", ">" (so "&amp;" becomes "&amp;amp;").
@@ -75,7 +79,7 @@ public:
     TXAttribut& operator=(TXAttribut&&) = default;
 
     std::string Name;
-    std::string Value;   // decoded, without quotes
+    std::string Value;  // decoded, without quotes
 
     std::string Serialize(bool escape) const;
     std::unique_ptr<TXAttribut> Clone() const;
@@ -180,11 +184,10 @@ private:
 class TXElement : public TXKnoten {
 public:
     TXElement() : Children(this) {}
-    TXElement(std::string name, std::string text)
-        : Name(std::move(name)), Text(std::move(text)), Children(this) {}
+    TXElement(std::string name, std::string text) : Name(std::move(name)), Text(std::move(text)), Children(this) {}
 
-    std::string Name;        // the qualified name as written
-    std::string Text;        // all character data of the element
+    std::string Name;  // the qualified name as written
+    std::string Text;  // all character data of the element
     TXAttributListe Attributes;
     TXKnotenListe Children;  // Owner is this element
 

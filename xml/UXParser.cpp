@@ -175,18 +175,12 @@ private:
                 return i;
         return kNone;
     }
-    size_t FindChar(char c, size_t start) const
-    {
-        return start >= s_.size() ? kNone : s_.find(c, start);
-    }
+    size_t FindChar(char c, size_t start) const { return start >= s_.size() ? kNone : s_.find(c, start); }
     size_t FindText(std::string_view text, size_t start) const
     {
         return start > s_.size() ? kNone : s_.find(text, start);
     }
-    bool MatchAt(std::string_view text, size_t at) const
-    {
-        return at <= s_.size() && s_.substr(at).starts_with(text);
-    }
+    bool MatchAt(std::string_view text, size_t at) const { return at <= s_.size() && s_.substr(at).starts_with(text); }
 
     // Moves to the next non-whitespace character; false at the end of the text (an
     // error unless the end is allowed there).
@@ -300,9 +294,7 @@ private:
         if (!StepExpectingMore())
             return;
         switch (Current()) {
-        case '-':
-            Comment(parent);
-            break;
+        case '-': Comment(parent); break;
         case 'D':
             if (parent)
                 SetError(TXParser::kMsgDoctype, p_);
@@ -315,8 +307,7 @@ private:
             else
                 SetError(TXParser::kMsgCData, p_);
             break;
-        default:
-            SetError(TXParser::kMsgSyntaxfehler, p_);
+        default: SetError(TXParser::kMsgSyntaxfehler, p_);
         }
     }
 
@@ -411,7 +402,7 @@ private:
     static bool IsXmlTarget(std::string_view target)
     {
         return target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' &&
-               (target[2] | 0x20) == 'l';
+            (target[2] | 0x20) == 'l';
     }
 
     void XmlDeclaration()
@@ -477,19 +468,14 @@ private:
             if (!StepExpectingMore())
                 return;
             switch (Current()) {
-            case '!':
-                MarkupDeclaration(top.element);
-                break;
-            case '?':
-                ProcessingInstruction(top.element, false);
-                break;
+            case '!': MarkupDeclaration(top.element); break;
+            case '?': ProcessingInstruction(top.element, false); break;
             case '/':
                 top.element->Text = text;
                 EndTag(*top.element);
                 open.pop_back();
                 break;
-            default:
-                StartTag(top.element, top.preserved, open);
+            default: StartTag(top.element, top.preserved, open);
             }
         }
     }

@@ -91,9 +91,9 @@ public:
 class FHauptTest : public ::testing::Test {
 protected:
     FHauptTest()
-        : home_("HOME", ordner_.Path()),
-          config_("XDG_CONFIG_HOME", ordner_ / ".config"),
-          documents_("XDG_DOCUMENTS_DIR", std::nullopt)
+        : home_("HOME", ordner_.Path())
+        , config_("XDG_CONFIG_HOME", ordner_ / ".config")
+        , documents_("XDG_DOCUMENTS_DIR", std::nullopt)
     {
     }
 
@@ -233,8 +233,8 @@ TEST_F(FHauptTest, CloseQueryAsksAboutChanges)
         std::string saveAs;  // what the save dialog answers (empty: cancelled)
         bool closes;
     };
-    for (const Case& c : {Case{mrCancel, "", false}, Case{mrNo, "", true}, Case{mrYes, "", false},
-                          Case{mrYes, "saved.DXL", true}}) {
+    for (const Case& c :
+         {Case{mrCancel, "", false}, Case{mrNo, "", true}, Case{mrYes, "", false}, Case{mrYes, "saved.DXL", true}}) {
         auto window = Start({path});
         window->Dokument().SetFileName("");  // unnamed, so Save asks for a name
         window->EditSelected();
@@ -346,7 +346,7 @@ TEST_F(FHauptTest, TemplateEditingSwitchesCommandsAndTheEditor)
     const std::string path = WriteTemplate("Two.TXL", {"A", "B"});
     auto window = Start({path});
     const char* templateActions[] = {"ACVorlageNeu", "ACVorlageSpeichern", "ACVorlageTitel", "ACVorlageWord",
-                                     "ACNeuesFeld", "ACFeldBearbeiten", "ACFeldLoeschen"};
+                                     "ACNeuesFeld",  "ACFeldBearbeiten",   "ACFeldLoeschen"};
     for (const char* name : templateActions)
         EXPECT_FALSE(Action(*window, name)->isEnabled()) << name;
     EXPECT_TRUE(Action(*window, "ACDateiSpeichernUnter")->isEnabled());
@@ -397,8 +397,9 @@ TEST_F(FHauptTest, F5OnEachExampleWritesItsDocumentBesideTheDataAndOpensIt)
         for (const std::string& file : opened)
             EXPECT_EQ(ReadBytes(file).substr(0, 2), "PK") << file;
         const QStringList log = window->findChild<QPlainTextEdit*>("ME")->toPlainText().split('\n');
-        EXPECT_EQ(log, (QStringList{QString::fromStdString("The document was saved as \"" + opened[0] + "\"."),
-                                    QString::fromStdString("The document was saved as \"" + opened[1] + "\".")}))
+        EXPECT_EQ(log,
+                  (QStringList{QString::fromStdString("The document was saved as \"" + opened[0] + "\"."),
+                               QString::fromStdString("The document was saved as \"" + opened[1] + "\".")}))
             << "every bookmark was filled";
         EXPECT_EQ(window->Dokument().WordTemplate(), ExampleFolder() + base) << "the examples marker was resolved";
         EXPECT_TRUE(busy) << "the busy cursor is shown while the document is made";
@@ -419,11 +420,10 @@ TEST_F(FHauptTest, InputDuringTheGenerationIsDropped)
     auto click = [button] {
         const QPointF centre = QRectF(button->rect()).center();
         for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-            QCoreApplication::postEvent(button, new QMouseEvent(type, centre, button->mapToGlobal(centre),
-                                                                Qt::LeftButton,
-                                                                type == QEvent::MouseButtonPress ? Qt::LeftButton
-                                                                                                 : Qt::NoButton,
-                                                                Qt::NoModifier));
+            QCoreApplication::postEvent(
+                button,
+                new QMouseEvent(type, centre, button->mapToGlobal(centre), Qt::LeftButton,
+                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier));
     };
     int opened = 0;
     window->SetWordOpener([&](const std::string&) {
@@ -526,7 +526,8 @@ TEST_F(FHauptTest, ASettingsFileThatCannotBeWrittenIsReportedOnce)
     }
     ASSERT_EQ(meldungen_.Meldungen.size(), 1u);
     EXPECT_EQ(meldungen_.Meldungen[0].Kind, TMsgKind::Warning);
-    EXPECT_NE(meldungen_.Meldungen[0].Text.find("The settings could not be saved: Cannot write \"" + folder + "/KONFIGURATION.XML\""),
+    EXPECT_NE(meldungen_.Meldungen[0].Text.find("The settings could not be saved: Cannot write \"" + folder +
+                                                "/KONFIGURATION.XML\""),
               std::string::npos)
         << meldungen_.Meldungen[0].Text;
     window.reset();
@@ -805,9 +806,9 @@ TEST_F(FHauptTest, AFirstStartShowsTheWholeWindowOnTheScreen)
     QApplication::processEvents();
     const QRect available = window->screen()->availableGeometry();
     const QRect frame = window->frameGeometry();
-    EXPECT_TRUE(available.contains(frame)) << "window " << frame.x() << "," << frame.y() << " " << frame.width()
-                                           << "x" << frame.height() << " on " << available.width() << "x"
-                                           << available.height();
+    EXPECT_TRUE(available.contains(frame))
+        << "window " << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height() << " on "
+        << available.width() << "x" << available.height();
     const QSize designed(653, 639);
     if (designed.grownBy(window->windowHandle()->frameMargins()).height() <= available.height()) {
         EXPECT_EQ(window->geometry().size(), designed) << "the designed size where it fits";
@@ -995,8 +996,9 @@ TEST_F(FHauptTest, HelpCommandsOpenTheirTopicsInTheInterfaceLanguage)
     Action(*window, "ACHilfe")->trigger();
     const std::string english = InstallDataFolder() + "ENGLISH.qch::/";
     const std::string german = InstallDataFolder() + "Deutsch.qch::/";
-    EXPECT_EQ(recorder.Addresses, (std::vector<std::string>{english + "ersteschritte.htm", english + "uebersicht.htm",
-                                                            english + "ausfuellen.htm", german + "ausfuellen.htm"}));
+    EXPECT_EQ(recorder.Addresses,
+              (std::vector<std::string>{english + "ersteschritte.htm", english + "uebersicht.htm",
+                                        english + "ausfuellen.htm", german + "ausfuellen.htm"}));
     for (const auto& meldung : meldungen_.Meldungen)
         ADD_FAILURE() << meldung.Text;
 }

@@ -12,7 +12,7 @@ class TTestMeldungen : public TMeldungsZiel {
 public:
     struct TMeldung {
         std::string Text;
-        bool Stock = false;       // the stock message box, not MsgDlg
+        bool Stock = false;  // the stock message box, not MsgDlg
         TMsgKind Kind = TMsgKind::Custom;
         TMsgButtons Buttons;
         TStockIcon Icon = TStockIcon::Information;

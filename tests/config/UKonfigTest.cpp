@@ -14,8 +14,8 @@ namespace {
 
 std::string Entry(const std::string& name, const std::string& wert, const std::string& info = "i")
 {
-    return "\t\t<E Name=\"" + name + "\">\r\n\t\t\t<Info>" + info + "</Info>\r\n\t\t\t<Wert>" + wert
-           + "</Wert>\r\n\t\t</E>\r\n";
+    return "\t\t<E Name=\"" + name + "\">\r\n\t\t\t<Info>" + info + "</Info>\r\n\t\t\t<Wert>" + wert +
+        "</Wert>\r\n\t\t</E>\r\n";
 }
 
 std::string List(const std::string& name, const std::string& entries)
@@ -56,11 +56,12 @@ protected:
     void WriteConfig(const std::string& text) { WriteBytes(Path(), text); }
     std::string Standard() const
     {
-        return ConfigFile(List("Vorgaben", Entry("Sprache", "Deutsch") + Entry("VerzeichnisVorlagen", ""))
-                          + List("FMHaupt", Entry("Maximiert", "Ja") + Entry("Links", "abc") + Entry("Oben", "12")
-                                                + Entry("Breite", "  640"))
-                          + List("LV", Entry("Spalte0", "200") + Entry("Spalte1", "300"))
-                          + List("Spalten", Entry("Spalte0", "a") + Entry("Spalte1", "b") + Entry("Spalte3", "d")));
+        return ConfigFile(
+            List("Vorgaben", Entry("Sprache", "Deutsch") + Entry("VerzeichnisVorlagen", "")) +
+            List("FMHaupt",
+                 Entry("Maximiert", "Ja") + Entry("Links", "abc") + Entry("Oben", "12") + Entry("Breite", "  640")) +
+            List("LV", Entry("Spalte0", "200") + Entry("Spalte1", "300")) +
+            List("Spalten", Entry("Spalte0", "a") + Entry("Spalte1", "b") + Entry("Spalte3", "d")));
     }
 
     TTestOrdner dir;
@@ -115,10 +116,10 @@ TEST_F(KonfTest, ReadsValuesAsStored)
     EXPECT_EQ(konf.GetLanguage(), "Deutsch");
     const TWindowState state = konf.ReadWindowState("FMHaupt");
     EXPECT_TRUE(state.Maximized);
-    EXPECT_EQ(state.Left, 0);      // not a number
+    EXPECT_EQ(state.Left, 0);  // not a number
     EXPECT_EQ(state.Top, 12);
-    EXPECT_EQ(state.Width, 640);   // leading blanks are read
-    EXPECT_EQ(state.Height, -1);   // missing
+    EXPECT_EQ(state.Width, 640);                                                   // leading blanks are read
+    EXPECT_EQ(state.Height, -1);                                                   // missing
     EXPECT_EQ(konf.ReadColumns("Spalten"), (std::vector<std::string>{"a", "b"}));  // stops at the gap
     EXPECT_EQ(konf.ReadColumns("Missing"), std::vector<std::string>{});
     EXPECT_EQ(konf.GetDefault("VerzeichnisVorlagen"), "");
@@ -137,9 +138,19 @@ TEST_F(KonfTest, MaximizedOnlyForExactlyJa)
 TEST(KonfWertTest, AsIntegerReadsWholeDecimalNumbersOnly)
 {
     const std::pair<const char*, int> cases[] = {
-        {"12", 12},         {" 7", 7},         {"-5", -5},  {"+3", 3},          {"abc", 0},
-        {"", 0},            {"12 ", 0},        {"1.5", 0},  {"-", 0},           {"2147483647", 2147483647},
-        {"2147483648", 0},  {"-2147483648", -2147483647 - 1}, {"99999999999999999999", 0},
+        {"12", 12},
+        {" 7", 7},
+        {"-5", -5},
+        {"+3", 3},
+        {"abc", 0},
+        {"", 0},
+        {"12 ", 0},
+        {"1.5", 0},
+        {"-", 0},
+        {"2147483647", 2147483647},
+        {"2147483648", 0},
+        {"-2147483648", -2147483647 - 1},
+        {"99999999999999999999", 0},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(TKonfWert("k", "", text).AsInteger(), expected) << '"' << text << '"';

@@ -157,8 +157,8 @@ TEST_P(ShippedLanguageTest, OfferedFormatsAreValidPatterns)
     EXPECT_GE(precisions.size(), 3u);
     for (const std::string& p : precisions) {
         const std::size_t dot = p.find('.');
-        EXPECT_TRUE(dot != std::string::npos && dot > 0 && dot + 1 < p.size()
-                    && p.find_first_not_of("0123456789.") == std::string::npos)
+        EXPECT_TRUE(dot != std::string::npos && dot > 0 && dot + 1 < p.size() &&
+                    p.find_first_not_of("0123456789.") == std::string::npos)
             << p;
     }
 }

@@ -12,8 +12,7 @@ const char* const kCrLf = "\r\n";
 // A language file as the program reads it: CR LF line ends, tab indentation.
 std::string LanguageFile(const std::string& body)
 {
-    return std::string("<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n<Sprache>\r\n") + body
-           + "</Sprache>\r\n";
+    return std::string("<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n<Sprache>\r\n") + body + "</Sprache>\r\n";
 }
 
 class SpracheTest : public ::testing::Test {
@@ -58,7 +57,7 @@ TEST_F(SpracheTest, LooksUpTextsBySectionAndKey)
         std::string expected;
     };
     const Case cases[] = {
-        {"Basics", "OK", "OK"},                                           // whitespace normalized
+        {"Basics", "OK", "OK"},                                          // whitespace normalized
         {"Basics", "Kept", std::string(kCrLf) + "\t\t\tOK  x\r\n\t\t"},  // xml:space kept verbatim
         {"Basics", "Angle", "<Ja>"},
         {"Basics", "Empty", ""},
@@ -170,8 +169,8 @@ TEST(FormatMsgTest, TellsWhichArgumentsAPatternUses)
 TEST(MsgDlgTest, ButtonsReturnTheirResults)
 {
     const std::pair<TMsgButton, int> cases[] = {
-        {TMsgButton::Yes, 6},     {TMsgButton::No, 7},      {TMsgButton::OK, 1},     {TMsgButton::Cancel, 2},
-        {TMsgButton::Abort, 3},   {TMsgButton::Retry, 4},   {TMsgButton::Ignore, 5}, {TMsgButton::All, 8},
+        {TMsgButton::Yes, 6},     {TMsgButton::No, 7},        {TMsgButton::OK, 1},     {TMsgButton::Cancel, 2},
+        {TMsgButton::Abort, 3},   {TMsgButton::Retry, 4},     {TMsgButton::Ignore, 5}, {TMsgButton::All, 8},
         {TMsgButton::NoToAll, 9}, {TMsgButton::YesToAll, 10}, {TMsgButton::Help, 0},
     };
     for (const auto& [button, result] : cases)

@@ -36,24 +36,23 @@ inline const char* const kTestSprache =
     "<SaveFilter>Daten|*.DXL|Vorlagen|*.TXL</SaveFilter></FMHaupt>\r\n"
     "</Language>\r\n";
 
-inline const char* const kTestKonfiguration =
-    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n"
-    "<Konfiguration>\r\n"
-    "<Vorgaben>\r\n"
-    "<E Name=\"Sprache\"><Info/><Wert>TEST</Wert></E>\r\n"
-    "<E Name=\"VerzeichnisVorlagen\"><Info/><Wert></Wert></E>\r\n"
-    "<E Name=\"VerzeichnisDokumente\"><Info/><Wert></Wert></E>\r\n"
-    "<E Name=\"VerzeichnisWord\"><Info/><Wert></Wert></E>\r\n"
-    "</Vorgaben>\r\n"
-    "</Konfiguration>\r\n";
+inline const char* const kTestKonfiguration = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n"
+                                              "<Konfiguration>\r\n"
+                                              "<Vorgaben>\r\n"
+                                              "<E Name=\"Sprache\"><Info/><Wert>TEST</Wert></E>\r\n"
+                                              "<E Name=\"VerzeichnisVorlagen\"><Info/><Wert></Wert></E>\r\n"
+                                              "<E Name=\"VerzeichnisDokumente\"><Info/><Wert></Wert></E>\r\n"
+                                              "<E Name=\"VerzeichnisWord\"><Info/><Wert></Wert></E>\r\n"
+                                              "</Vorgaben>\r\n"
+                                              "</Konfiguration>\r\n";
 
 class TKernUmgebung {
 public:
     explicit TKernUmgebung(bool withLanguage = true)
-        : home_("HOME", ordner_.Path() + "home"),
-          config_("XDG_CONFIG_HOME", ordner_.Path() + "home/.config"),
-          locale_(GermanSettings()),
-          clock_(TestNow())
+        : home_("HOME", ordner_.Path() + "home")
+        , config_("XDG_CONFIG_HOME", ordner_.Path() + "home/.config")
+        , locale_(GermanSettings())
+        , clock_(TestNow())
     {
         WriteBytes(ordner_ / "lang/TEST.SPR", kTestSprache);
         WriteBytes(ordner_ / "KONFIGURATION.XML", kTestKonfiguration);

@@ -174,22 +174,23 @@ TEST_F(DokumentTest, FieldElementLayoutAndWhatIsWrittenWhen)
     memo.Answer = " a\r\nb ";
     memo.Type = ftMemo;
     memo.MaxRow = 5;
-    memo.Minimum = 1;        // no limits for memos
-    memo.Format = "0.2";     // nor a format
-    memo.Function = "Summe"; // never written
+    memo.Minimum = 1;         // no limits for memos
+    memo.Format = "0.2";      // nor a format
+    memo.Function = "Summe";  // never written
     memo.Help = "Hilfe";
-    EXPECT_EQ(FeldText(memo), kDecl +
-                                  "<Field>\r\n"
-                                  "\t<ID>\r\n\tText\r\n\t</ID>\r\n"
-                                  "\t<Question>\r\n\tIhr Text\r\n\t</Question>\r\n"
-                                  "\t<Default xml:space=\"preserve\"> a\r\nb </Default>\r\n"
-                                  "\t<MaxChar>\r\n\t80\r\n\t</MaxChar>\r\n"
-                                  "\t<MaxRow>\r\n\t5\r\n\t</MaxRow>\r\n"
-                                  "\t<Checks>\r\n"
-                                  "\t\t<Type>\r\n\t\tMemo\r\n\t\t</Type>\r\n"
-                                  "\t</Checks>\r\n"
-                                  "\t<Help>\r\n\tHilfe\r\n\t</Help>\r\n"
-                                  "</Field>\r\n");
+    EXPECT_EQ(FeldText(memo),
+              kDecl +
+                  "<Field>\r\n"
+                  "\t<ID>\r\n\tText\r\n\t</ID>\r\n"
+                  "\t<Question>\r\n\tIhr Text\r\n\t</Question>\r\n"
+                  "\t<Default xml:space=\"preserve\"> a\r\nb </Default>\r\n"
+                  "\t<MaxChar>\r\n\t80\r\n\t</MaxChar>\r\n"
+                  "\t<MaxRow>\r\n\t5\r\n\t</MaxRow>\r\n"
+                  "\t<Checks>\r\n"
+                  "\t\t<Type>\r\n\t\tMemo\r\n\t\t</Type>\r\n"
+                  "\t</Checks>\r\n"
+                  "\t<Help>\r\n\tHilfe\r\n\t</Help>\r\n"
+                  "</Field>\r\n");
 
     const struct {
         int Type;
@@ -199,7 +200,12 @@ TEST_F(DokumentTest, FieldElementLayoutAndWhatIsWrittenWhen)
         std::vector<std::string> Present, Absent;
     } cases[] = {
         {ftString, 1, 2, "0.2", {}, {}, {"<Minimum", "<Maximum", "<Format", "<VList", "<MaxRow", "xml:space"}},
-        {ftInteger, -1e100, 10, "%0.0f", {"1", "2"}, {"<Maximum>\r\n\t\t10\r\n", "<V>\r\n\t\t\t1\r\n"},
+        {ftInteger,
+         -1e100,
+         10,
+         "%0.0f",
+         {"1", "2"},
+         {"<Maximum>\r\n\t\t10\r\n", "<V>\r\n\t\t\t1\r\n"},
          {"<Minimum", "<Format"}},
         {ftReal, -2.5, 1e100, "", {}, {"<Minimum>\r\n\t\t-2,5\r\n"}, {"<Maximum", "<Format", "<VList"}},
         {ftDatum, 36526, 1e100 * (1 + 4e-17), "dd.mm.yyyy", {}, {"\t\t36526\r\n", "dd.mm.yyyy"}, {"<Maximum"}},
@@ -318,7 +324,8 @@ TEST_F(DokumentTest, EverythingSurvivesASaveAndALoad)
     doc.Field(0)->Question = "Frage\nmit Umbruch";
     doc.Field(0)->Answer = "Text mit Leerzeilen\r\n\r\n";
     doc.Field(0)->VList = {"zwei  Leerzeichen", " vorn"};
-    doc.Field(0)->Help = "\tEinger\xFC" "ckt";
+    doc.Field(0)->Help = "\tEinger\xFC"
+                         "ckt";
     ASSERT_EQ(doc.SaveFile(false, false), TSaveResult::Saved);
     const std::string again = ReadBytes(path);
     EXPECT_EQ(again, ToCrLfLines(again));
@@ -327,7 +334,9 @@ TEST_F(DokumentTest, EverythingSurvivesASaveAndALoad)
     EXPECT_EQ(loaded.Field(0)->Question, "Frage\r\nmit Umbruch");
     EXPECT_EQ(loaded.Field(0)->Answer, "Text mit Leerzeilen\r\n\r\n");
     EXPECT_EQ(loaded.Field(0)->VList, doc.Field(0)->VList);
-    EXPECT_EQ(loaded.Field(0)->Help, "\tEinger\xFC" "ckt");
+    EXPECT_EQ(loaded.Field(0)->Help,
+              "\tEinger\xFC"
+              "ckt");
     EXPECT_EQ(loaded.FileText(), again);
     // Texts that need nothing kept carry no mark.
     EXPECT_EQ(again.find("<Title xml:space"), std::string::npos);
@@ -337,10 +346,12 @@ TEST_F(DokumentTest, EverythingSurvivesASaveAndALoad)
 TEST_F(DokumentTest, LoadingReadsTitleTemplateAndFields)
 {
     const std::string path = umgebung.Path("v.TXL");
-    WriteBytes(path, kDecl + "<Vorlage>\n<WTemplate>Brief</WTemplate><Title>Brief</Title><Title>Zweiter</Title>"
-                                 "<Other><Field><ID>versteckt</ID></Field></Other>"
-                                 "<Field><ID>a</ID></Field><Field><ID>b</ID><Question>Zwei\nZeilen</Question></Field>"
-                                 "</Vorlage>");
+    WriteBytes(path,
+               kDecl +
+                   "<Vorlage>\n<WTemplate>Brief</WTemplate><Title>Brief</Title><Title>Zweiter</Title>"
+                   "<Other><Field><ID>versteckt</ID></Field></Other>"
+                   "<Field><ID>a</ID></Field><Field><ID>b</ID><Question>Zwei\nZeilen</Question></Field>"
+                   "</Vorlage>");
     doc.SetChanged(true);
     TProtokoll protokoll;
     doc.SetBeobachter(&protokoll);
@@ -603,7 +614,9 @@ TEST_F(SaveFailureTest, AWriteFailingHalfWayLeavesTheOldFile)
 
 TEST_F(SaveFailureTest, TextsTheFileCannotHoldAreRefused)
 {
-    doc.Field(2)->Answer = std::string("1\0" "2", 3);
+    doc.Field(2)->Answer = std::string("1\0"
+                                       "2",
+                                       3);
     ExpectFailedSave(old, "\"Default\" of the field \"Anzahl\"");
     EXPECT_NE(Meldungen()[0].Text.find("\"" + old + "\""), std::string::npos);
     doc.Field(2)->Answer = "12";
@@ -742,9 +755,9 @@ TEST(ExamplesTest, EveryExampleLoadsAndSavesBackByteForByte)
         }
     }
     EXPECT_EQ(types, (std::set<int>{0, 1, 2, 3, 4, 5, 6}));
-    for (const char* kind : {"min Integer", "max Integer", "min Real", "max Real", "min Datum", "max Datum",
-                             "min Zeit", "max Zeit", "format Real", "format Datum", "format Zeit", "values",
-                             "today", "now", "help file", "help text"})
+    for (const char* kind :
+         {"min Integer", "max Integer", "min Real", "max Real", "min Datum", "max Datum", "min Zeit", "max Zeit",
+          "format Real", "format Datum", "format Zeit", "values", "today", "now", "help file", "help text"})
         EXPECT_EQ(kinds.count(kind), 1u) << kind;
 }
 

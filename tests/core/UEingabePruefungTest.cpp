@@ -57,8 +57,7 @@ TEST(EingabePruefungTest, DatesCompareWholeDaysAndNameTheLimitByPattern)
     const double jan1 = 36526;  // 1 January 2000
     // The time of day never moves a date over its limit.
     EXPECT_EQ(CheckDateInput(jan1 + 0.99, jan1, jan1, "dd.mm.yyyy"), std::nullopt);
-    EXPECT_EQ(CheckDateInput(jan1 - 1, jan1, jan1 + 30, "dd.mm.yyyy"),
-              Expected("FMDatum", "Greater", {"01.01.2000"}));
+    EXPECT_EQ(CheckDateInput(jan1 - 1, jan1, jan1 + 30, "dd.mm.yyyy"), Expected("FMDatum", "Greater", {"01.01.2000"}));
     EXPECT_EQ(CheckDateInput(jan1 + 31, jan1, jan1 + 30, "d. mmmm yyyy"),
               Expected("FMDatum", "Smaller", {"31. Januar 2000"}));
     // Without a pattern the limit is written in the short date format.
@@ -146,9 +145,12 @@ TEST(EingabePruefungTest, EachFieldTypeChecksItsOwnPartOfTheAnswer)
 
 TEST(EingabePruefungTest, TypedTextMustFitTheFileEncoding)
 {
-    EXPECT_EQ(CheckRepresentable("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC"), std::nullopt);  // ü ß €
+    EXPECT_EQ(CheckRepresentable("Gr\xC3\xBC\xC3\x9F"
+                                 "e \xE2\x82\xAC"),
+              std::nullopt);  // ü ß €
     // A Polish L with stroke twice and a CJK character: each named once, in text order.
-    EXPECT_EQ(CheckRepresentable("\xC5\x81\xC3\xB3" "d\xC5\xBA \xC5\x81 \xE4\xB8\xAD"),
+    EXPECT_EQ(CheckRepresentable("\xC5\x81\xC3\xB3"
+                                 "d\xC5\xBA \xC5\x81 \xE4\xB8\xAD"),
               Expected("Basics", "NotRepresentable", {"U+0141, U+017A, U+4E2D"}, TMsgKind::Error));
     EXPECT_EQ(CheckRepresentable("\xFF"), Expected("Basics", "NotRepresentable", {"U+FFFD"}, TMsgKind::Error));
 }

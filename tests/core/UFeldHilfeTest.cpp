@@ -38,8 +38,13 @@ TEST_F(FeldHilfeTest, DocumentsAreOpened)
     EXPECT_EQ(ClassifyFieldHelp(File("notes.txt", "plain text\n")), TFeldHilfeArt::Dokument);
     EXPECT_EQ(ClassifyFieldHelp(File("README", "")), TFeldHilfeArt::Dokument);  // empty, no extension
     // The entry is single-byte text; the file system holds the name in UTF-8.
-    File("\xC3\x9C" "bersicht.html", "<html></html>");
-    EXPECT_EQ(ClassifyFieldHelp(dir / "\xDC" "bersicht.html"), TFeldHilfeArt::Dokument);
+    File("\xC3\x9C"
+         "bersicht.html",
+         "<html></html>");
+    EXPECT_EQ(ClassifyFieldHelp(dir /
+                                "\xDC"
+                                "bersicht.html"),
+              TFeldHilfeArt::Dokument);
 }
 
 TEST_F(FeldHilfeTest, RelativeNamesCountFromTheTemplatesFolder)
@@ -58,7 +63,11 @@ TEST_F(FeldHilfeTest, FilesThatWouldRunAreNeverOpened)
 {
     // By content, whatever the name says.
     EXPECT_EQ(ClassifyFieldHelp(File("help.txt", "#!/bin/sh\nrm -rf ~\n")), TFeldHilfeArt::Programm);
-    EXPECT_EQ(ClassifyFieldHelp(File("help.pdf", std::string("\x7F" "ELF\x02\x01", 6))), TFeldHilfeArt::Programm);
+    EXPECT_EQ(ClassifyFieldHelp(File("help.pdf",
+                                     std::string("\x7F"
+                                                 "ELF\x02\x01",
+                                                 6))),
+              TFeldHilfeArt::Programm);
     // By permission.
     const std::string marked = File("manual.pdf", "%PDF-1.4\n");
     fs::permissions(marked, fs::perms::others_exec, fs::perm_options::add);
@@ -77,10 +86,19 @@ TEST_F(FeldHilfeTest, AHelpFileBesideATemplateInANonAsciiFolderIsFound)
 {
     // The folder comes from the file system (UTF-8), the entry from the template.
     const std::string folder = dir / "Vorlagen f\xC3\xBCr J\xC3\xBCrgen/";
-    const std::string path = File("Vorlagen f\xC3\xBCr J\xC3\xBCrgen/\xC3\x9C" "bersicht.txt", "Hilfe\n");
-    EXPECT_EQ(FieldHelpFile("\xDC" "bersicht.txt", folder), path) << "single-byte entry";
+    const std::string path = File("Vorlagen f\xC3\xBCr J\xC3\xBCrgen/\xC3\x9C"
+                                  "bersicht.txt",
+                                  "Hilfe\n");
+    EXPECT_EQ(FieldHelpFile("\xDC"
+                            "bersicht.txt",
+                            folder),
+              path)
+        << "single-byte entry";
     EXPECT_EQ(FieldHelpFile(path, ""), path) << "a name chosen in the file dialog";
-    EXPECT_EQ(ClassifyFieldHelp("\xDC" "bersicht.txt", folder), TFeldHilfeArt::Dokument);
+    EXPECT_EQ(ClassifyFieldHelp("\xDC"
+                                "bersicht.txt",
+                                folder),
+              TFeldHilfeArt::Dokument);
 }
 
 }  // namespace

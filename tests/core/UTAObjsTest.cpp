@@ -108,16 +108,16 @@ TEST(TTAFeldTest, FormatListsSplitLikeDelimitedText)
     } cases[] = {
         {"", L{}},
         {"0.0;0.1", L{"0.0", "0.1"}},
-        {"a b", L{"a", "b"}},                        // a blank separates too
-        {"  a ;  b", L{"a", "b"}},                   // blanks around items are skipped
-        {"a;", L{"a", ""}},                          // a final ";" adds an empty item
+        {"a b", L{"a", "b"}},       // a blank separates too
+        {"  a ;  b", L{"a", "b"}},  // blanks around items are skipped
+        {"a;", L{"a", ""}},         // a final ";" adds an empty item
         {";", L{"", ""}},
-        {"a; ", L{"a"}},                             // ... but not when blanks follow it
+        {"a; ", L{"a"}},  // ... but not when blanks follow it
         {"\"d mmmm; yyyy\";x", L{"d mmmm; yyyy", "x"}},
         {"\"hh:nn \"\"Uhr\"\"\"", L{"hh:nn \"Uhr\""}},
-        {"\"open", L{"open"}},                       // an unclosed quote runs to the end
+        {"\"open", L{"open"}},  // an unclosed quote runs to the end
         {"\"a\"b", L{"a", "b"}},
-        {"M\xE4rz\tmm", L{"M\xE4rz", "mm"}},         // high bytes are no separators, tabs are
+        {"M\xE4rz\tmm", L{"M\xE4rz", "mm"}},  // high bytes are no separators, tabs are
     };
     for (const auto& c : cases)
         EXPECT_EQ(SplitFormatList(c.Text), c.Items) << c.Text;
@@ -152,7 +152,7 @@ TEST(TTAFeldTest, LimitTextPerType)
         {"dd.mm.yyyy", ftDatum, Date(2000, 1, 1), "01.01.2000"},
         {"", ftDatum, Date(2000, 1, 1), "01.01.2000"},  // short date format
         {"hh:nn", ftZeit, Time(18, 0), "18:00"},
-        {"", ftZeit, Time(18, 0), "18:00:00"},         // long time format
+        {"", ftZeit, Time(18, 0), "18:00:00"},  // long time format
         {"0.2", ftString, 5.0, ""},
         {"", ftAuswahl, 5.0, ""},
     };
@@ -253,10 +253,10 @@ TEST(TTAFeldTest, KeywordAnswersBecomeTheCurrentDateOrTime)
         {ftDatum, "d. mmmm yyyy", "Heute", "15. M\xE4rz 2024"},
         {ftDatum, "", "Heute", "15.03.2024"},  // short date format
         {ftZeit, "hh:nn", "Jetzt", "14:30"},
-        {ftZeit, "", "Jetzt", "14:30:00"},     // long time format
-        {ftDatum, "", "heute", "heute"},       // exact case only
-        {ftDatum, "", "Today", "Today"},       // another language's word
-        {ftDatum, "", "Jetzt", "Jetzt"},       // the time word in a date field
+        {ftZeit, "", "Jetzt", "14:30:00"},  // long time format
+        {ftDatum, "", "heute", "heute"},    // exact case only
+        {ftDatum, "", "Today", "Today"},    // another language's word
+        {ftDatum, "", "Jetzt", "Jetzt"},    // the time word in a date field
         {ftZeit, "", "Heute", "Heute"},
         {ftString, "", "Heute", "Heute"},
     };
@@ -306,8 +306,8 @@ public:
 
     bool EditAnswer(TTAFeld& field, TScreenPoint position, int width) override
     {
-        calls += "answer " + std::to_string(position.X) + "," + std::to_string(position.Y) + " "
-                 + std::to_string(width) + ";";
+        calls += "answer " + std::to_string(position.X) + "," + std::to_string(position.Y) + " " +
+            std::to_string(width) + ";";
         field.Answer = "neu";
         return confirm;
     }

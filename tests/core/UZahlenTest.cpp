@@ -21,21 +21,21 @@ TEST(UZahlen, GeneralFormat)
         {1.5, "1,5"},
         {-1.5, "-1,5"},
         {100.0, "100"},
-        {36526.0, "36526"},                 // 1 January 2000 as a date limit
-        {0.75, "0,75"},                      // 18:00 as a time limit
-        {0.1 + 0.2, "0,3"},                  // 15 significant digits hide the binary tail
+        {36526.0, "36526"},  // 1 January 2000 as a date limit
+        {0.75, "0,75"},      // 18:00 as a time limit
+        {0.1 + 0.2, "0,3"},  // 15 significant digits hide the binary tail
         {1.0 / 3.0, "0,333333333333333"},
         {2.0 / 3.0, "0,666666666666667"},
         {-2147483647.0, "-2147483647"},
         {1e14, "100000000000000"},
-        {999999999999999.0, "999999999999999"},   // 15 digits before the separator: fixed
+        {999999999999999.0, "999999999999999"},  // 15 digits before the separator: fixed
         {123456789012345.6, "123456789012346"},
-        {1e15, "1E15"},                      // 16 digits: scientific
-        {9.999999999999999e14, "1E15"},      // rounds up into 16 digits
+        {1e15, "1E15"},                  // 16 digits: scientific
+        {9.999999999999999e14, "1E15"},  // rounds up into 16 digits
         {12345678901234567890.0, "1,23456789012346E19"},
         {1e100, "1E100"},
         {-1e100, "-1E100"},
-        {0.00001, "0,00001"},                // the smallest magnitude in fixed notation
+        {0.00001, "0,00001"},  // the smallest magnitude in fixed notation
         {0.000012345, "0,000012345"},
         {0.0000099, "9,9E-6"},
         {1.5e-7, "1,5E-7"},
@@ -56,8 +56,22 @@ TEST(UZahlen, GeneralFormat)
 
 TEST(UZahlen, NumbersReadBackWithTheWritersSeparator)
 {
-    const double values[] = {0.0, 1.5, -1.5, 0.1, 1.0 / 3.0, 36526.0, 0.75, 1e100, -1e100, 1e15, 1.5e-7,
-                             0.00001, 123456.789, -0.000123, 2958465.99998843, 4.94065645841247e-324};
+    const double values[] = {0.0,
+                             1.5,
+                             -1.5,
+                             0.1,
+                             1.0 / 3.0,
+                             36526.0,
+                             0.75,
+                             1e100,
+                             -1e100,
+                             1e15,
+                             1.5e-7,
+                             0.00001,
+                             123456.789,
+                             -0.000123,
+                             2958465.99998843,
+                             4.94065645841247e-324};
     for (const TLocaleSettings& settings : {GermanSettings(), UsSettings()}) {
         TScopedLocaleSettings s(settings);
         for (const double value : values) {
@@ -98,11 +112,23 @@ TEST(UZahlen, WholeNumbers)
         bool Ok;
         int Value;
     } cases[] = {
-        {"80", true, 80},   {" -7 ", true, -7},  {"+3", true, 3},     {"0", true, 0},
-        {"2147483647", true, 2147483647},          {"-2147483648", true, -2147483647 - 1},
-        {"2147483648", false, 0},                  {"+-3", false, 0},  {"-+3", false, 0},
-        {"3.0", false, 0},  {"", false, 0},      {"  ", false, 0},   {"abc", false, 0},
-        {"1 2", false, 0},  {"12a", false, 0},   {"0x10", false, 0}, {"+", false, 0},
+        {"80", true, 80},
+        {" -7 ", true, -7},
+        {"+3", true, 3},
+        {"0", true, 0},
+        {"2147483647", true, 2147483647},
+        {"-2147483648", true, -2147483647 - 1},
+        {"2147483648", false, 0},
+        {"+-3", false, 0},
+        {"-+3", false, 0},
+        {"3.0", false, 0},
+        {"", false, 0},
+        {"  ", false, 0},
+        {"abc", false, 0},
+        {"1 2", false, 0},
+        {"12a", false, 0},
+        {"0x10", false, 0},
+        {"+", false, 0},
     };
     for (const auto& c : cases) {
         int value = 4242;

@@ -11,8 +11,8 @@ inline TLocaleSettings GermanSettings()
     s.DecimalSeparator = ',';
     s.Date.DateSeparator = '.';
     s.Date.ShortMonthNames = {"Jan", "Feb", "M\xE4r", "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
-    s.Date.LongMonthNames = {"Januar", "Februar", "M\xE4rz", "April", "Mai", "Juni",
-                             "Juli", "August", "September", "Oktober", "November", "Dezember"};
+    s.Date.LongMonthNames = {"Januar", "Februar", "M\xE4rz",   "April",   "Mai",      "Juni",
+                             "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
     s.Date.ShortDateFormat = "dd.MM.yyyy";
     s.Date.LongDateFormat = "dddd, d. MMMM yyyy";
     s.Time.TimeSeparator = ':';
@@ -33,8 +33,8 @@ inline TLocaleSettings UsSettings()
     s.DecimalSeparator = '.';
     s.Date.DateSeparator = '/';
     s.Date.ShortMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    s.Date.LongMonthNames = {"January", "February", "March", "April", "May", "June",
-                             "July", "August", "September", "October", "November", "December"};
+    s.Date.LongMonthNames = {"January", "February", "March",     "April",   "May",      "June",
+                             "July",    "August",   "September", "October", "November", "December"};
     s.Date.ShortDateFormat = "M/d/yyyy";
     s.Date.LongDateFormat = "dddd, MMMM d, yyyy";
     s.Time.TimeSeparator = ':';

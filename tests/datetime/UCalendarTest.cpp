@@ -22,8 +22,9 @@ TEST(UCalendar, KnownDayNumbers)
         int Year, Month, Day;
         double Value;
     } cases[] = {
-        {1899, 12, 30, 0}, {1899, 12, 31, 1}, {1900, 1, 1, 2}, {1899, 12, 29, -1}, {1900, 3, 1, 61},
-        {2000, 1, 1, 36526}, {2024, 3, 5, 45356}, {1, 1, 1, MinDateValue}, {9999, 12, 31, MaxDateValue},
+        {1899, 12, 30, 0},   {1899, 12, 31, 1},       {1900, 1, 1, 2},
+        {1899, 12, 29, -1},  {1900, 3, 1, 61},        {2000, 1, 1, 36526},
+        {2024, 3, 5, 45356}, {1, 1, 1, MinDateValue}, {9999, 12, 31, MaxDateValue},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Date(c.Year, c.Month, c.Day), c.Value) << c.Year << "-" << c.Month << "-" << c.Day;
@@ -38,8 +39,14 @@ TEST(UCalendar, KnownDayNumbers)
 TEST(UCalendar, InvalidDatesAreRefused)
 {
     double value = 123.0;
-    for (const auto& [y, m, d] : {std::tuple{2023, 2, 29}, {2100, 2, 29}, {2024, 4, 31}, {2024, 13, 1},
-                                  {2024, 0, 1}, {2024, 1, 0}, {0, 1, 1}, {10000, 1, 1}})
+    for (const auto& [y, m, d] : {std::tuple{2023, 2, 29},
+                                  {2100, 2, 29},
+                                  {2024, 4, 31},
+                                  {2024, 13, 1},
+                                  {2024, 0, 1},
+                                  {2024, 1, 0},
+                                  {0, 1, 1},
+                                  {10000, 1, 1}})
         EXPECT_FALSE(TryEncodeDate(y, m, d, value)) << y << "-" << m << "-" << d;
     EXPECT_EQ(value, 123.0);
     EXPECT_TRUE(IsValidDate(2000, 2, 29));

@@ -30,8 +30,8 @@ std::string Show(double value)
     if (!DecodeDateTime(value, p))
         return "invalid";
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d", p.Year, p.Month, p.Day, p.Hour,
-                  p.Minute, p.Second, p.MilliSecond);
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d", p.Year, p.Month, p.Day, p.Hour, p.Minute,
+                  p.Second, p.MilliSecond);
     return buffer;
 }
 
@@ -69,19 +69,19 @@ TEST_F(DatumzeitTest, TextsThatFitTheirPattern)
         {"d.m.yyyy", "5.3.2024", DT(2024, 3, 5)},
         {"d.m.yyyy", "15.12.2024", DT(2024, 12, 15)},
         {"dd.mm.yyyy", "29.02.2024", DT(2024, 2, 29)},
-        {"dd.mm.yyyy", " 5.03.2024", DT(2024, 3, 5)},       // fixed width: leading blank allowed
-        {"dd.mm", "29.02", DT(2000, 2, 29)},                // default year 2000 is a leap year
+        {"dd.mm.yyyy", " 5.03.2024", DT(2024, 3, 5)},  // fixed width: leading blank allowed
+        {"dd.mm", "29.02", DT(2000, 2, 29)},           // default year 2000 is a leap year
         {"hh:nn", "07:30", DT(2000, 1, 1, 7, 30)},
         {"h:n:s", "7:5:9", DT(2000, 1, 1, 7, 5, 9)},
         {"hh:nn:ss.zzz", "23:59:59.999", DT(2000, 1, 1, 23, 59, 59, 999)},
         {"hh:nn:ss.z", "07:30:15.5", DT(2000, 1, 1, 7, 30, 15, 5)},
-        {"dd/mm/yyyy", "05.03.2024", DT(2024, 3, 5)},       // "/" is the date separator setting
-        {"DD.MM.YYYY", "DD.MM.YYYY", DT(2000, 1, 1)},       // upper case is literal text
+        {"dd/mm/yyyy", "05.03.2024", DT(2024, 3, 5)},  // "/" is the date separator setting
+        {"DD.MM.YYYY", "DD.MM.YYYY", DT(2000, 1, 1)},  // upper case is literal text
         {"'it''s' hh", "it's 07", DT(2000, 1, 1, 7)},
         {"\"Tag \"\"\"d", "Tag \"9", DT(2000, 1, 9)},
         {"dddd, dd.mm.yyyy hh:nn", "Dienstag, 05.03.2024 07:30", DT(2024, 3, 5, 7, 30)},
         {"ddd, dd.mm.yyyy", "Di, 05.03.2024", DT(2024, 3, 5)},
-        {"dddd", "Samstag", DT(2000, 1, 1)},                 // 1 January 2000 was a Saturday
+        {"dddd", "Samstag", DT(2000, 1, 1)},  // 1 January 2000 was a Saturday
         {"d. mmmm yyyy", "5. M\xE4rz 2024", DT(2024, 3, 5)},
         {"mmm yyyy", "M\xE4r 2024", DT(2024, 3, 1)},
         {"mmmmyyyy", "Mai2024", DT(2024, 5, 1)},
@@ -92,8 +92,8 @@ TEST_F(DatumzeitTest, TextsThatFitTheirPattern)
         {"tt", "07:30:15", DT(2000, 1, 1, 7, 30, 15)},
         {"yy", "75", DT(2075, 1, 1)},
         {"yy", "76", DT(1976, 1, 1)},
-        {"dd.mm.yyyy hh:nn", "28.12.1899 06:00", -2.25},     // before day 0 the time counts away from 0
-        {"ampmhh", "07", DT(2000, 1, 1, 7)},                 // empty AM text: matches nothing, counts as AM
+        {"dd.mm.yyyy hh:nn", "28.12.1899 06:00", -2.25},  // before day 0 the time counts away from 0
+        {"ampmhh", "07", DT(2000, 1, 1, 7)},              // empty AM text: matches nothing, counts as AM
     };
     for (const auto& c : cases)
         ExpectValue(c.Pattern, c.Text, c.Expected);
@@ -153,10 +153,10 @@ TEST_F(DatumzeitTest, TextsThatDoNotFit)
         {"dd.mm.yyyy", "05.03.2024 ", 11},
         {"hh:nn", "24:00", 1},
         {"hh:nn:ss", "07:30", 6},
-        {"hh", "7", 3},                // a fixed-width token runs past the end
+        {"hh", "7", 3},  // a fixed-width token runs past the end
         {"yyyy", "0000", 1},
         {"yyyy", "-202", 1},
-        {"d", "123", 1},               // a digit run longer than the token allows
+        {"d", "123", 1},  // a digit run longer than the token allows
         {"mmm", "Mrz", 1},
         {"dd.mm.yyyy", "05-03-2024", 3},
         {"h:nn am/pm", "9:15 PM", 6},  // marker texts are the pattern's, case-sensitive
@@ -187,7 +187,7 @@ TEST_F(DatumzeitTest, TextsThatDoNotFit)
         {"nnn", "x", -1},
         {"yy yyyy", "x", -4},
         {"hh ampm am/pm", "x", -9},
-        {"t tt", "x", -7},             // "hh:nn hh:nn:ss": the second hour
+        {"t tt", "x", -7},  // "hh:nn hh:nn:ss": the second hour
     };
     for (const auto& c : cases)
         ExpectError(c.Pattern, c.Text, c.Error);
@@ -207,14 +207,12 @@ TEST(TwoDigitYear, WindowRule)
     const struct {
         int Value, CurrentYear, Window, Expected;
     } cases[] = {
-        {0, 2026, 50, 2000},  {75, 2026, 50, 2075}, {76, 2026, 50, 1976}, {99, 2026, 50, 1999},
-        {0, 2049, 50, 2000},  {98, 2049, 50, 2098},
-        {99, 2049, 50, 1999},  // 1999 = 2049 - 50 lies in the window's past
-        {0, 2060, 50, 2100},  {10, 2060, 50, 2110}, {11, 2060, 50, 2011}, {99, 2060, 50, 2099},
-        {0, 2026, 0, 2000},   {99, 2026, 0, 2099},
-        {0, 2050, 10, 2000},  {99, 2050, 10, 2099},                         // window inside the century
-        {84, 2005, 20, 2084}, {85, 2005, 20, 1985},                         // reaches into the past century
-        {5, 2095, 10, 2105},  {6, 2095, 10, 2006},                          // reaches into the next century
+        {0, 2026, 50, 2000},  {75, 2026, 50, 2075}, {76, 2026, 50, 1976}, {99, 2026, 50, 1999}, {0, 2049, 50, 2000},
+        {98, 2049, 50, 2098}, {99, 2049, 50, 1999},  // 1999 = 2049 - 50 lies in the window's past
+        {0, 2060, 50, 2100},  {10, 2060, 50, 2110}, {11, 2060, 50, 2011}, {99, 2060, 50, 2099}, {0, 2026, 0, 2000},
+        {99, 2026, 0, 2099},  {0, 2050, 10, 2000},  {99, 2050, 10, 2099},  // window inside the century
+        {84, 2005, 20, 2084}, {85, 2005, 20, 1985},                        // reaches into the past century
+        {5, 2095, 10, 2105},  {6, 2095, 10, 2006},                         // reaches into the next century
         {50, 1950, 50, 1950}, {49, 1950, 50, 1949}, {0, 1999, 50, 2000},
     };
     for (const auto& c : cases)
@@ -254,9 +252,17 @@ TEST_F(DatumzeitTest, ParsingBuildsOneTokenPerSpecifier)
     std::vector<std::string> described;
     for (std::size_t i = 0; i < tokens.Size(); ++i)
         described.push_back(tokens[i].Describe());
-    const std::vector<std::string> expected = {
-        "WEEKDAY 4 -1", "STRING |, |", "DAY 2 -1", "STRING |.|", "MONTH 2 -1", "STRING |.|",
-        "YEAR Fourdigit -1", "STRING | |", "HOUR leading zero -1", "TIMESEP :", "MINUTE leading zero -1"};
+    const std::vector<std::string> expected = {"WEEKDAY 4 -1",
+                                               "STRING |, |",
+                                               "DAY 2 -1",
+                                               "STRING |.|",
+                                               "MONTH 2 -1",
+                                               "STRING |.|",
+                                               "YEAR Fourdigit -1",
+                                               "STRING | |",
+                                               "HOUR leading zero -1",
+                                               "TIMESEP :",
+                                               "MINUTE leading zero -1"};
     EXPECT_EQ(described, expected);
     EXPECT_EQ(tokens.Count(TDTKind::Day), 1);
     EXPECT_EQ(tokens.Count(TDTKind::Weekday), 1);
@@ -335,12 +341,12 @@ TEST_F(DatumzeitTest, ExpansionUsesTheLocaleFormats)
         {"dddddd", "dddd, d. mmmm yyyy"},
         {"t", "hh:nn"},
         {"tt", "hh:nn:ss"},
-        {"dddd ttt d", "dddd ttt d"},                        // other runs stay
-        {"'c' \"t\" c", "'c' \"t\" dd.mm.yyyy hh:nn:ss"},    // quoted text is not expanded
+        {"dddd ttt d", "dddd ttt d"},                      // other runs stay
+        {"'c' \"t\" c", "'c' \"t\" dd.mm.yyyy hh:nn:ss"},  // quoted text is not expanded
         {"'it''s' t", "'it''s' hh:nn"},
-        {"\"open c", "\"open c"},                            // the parser reports the open quote
-        {"C T DDDDD", "C T DDDDD"},                          // only lower case expands
-        {"ct", "dd.mm.yyyy hh:nn:sshh:nn"},                  // inserted text is not expanded again
+        {"\"open c", "\"open c"},            // the parser reports the open quote
+        {"C T DDDDD", "C T DDDDD"},          // only lower case expands
+        {"ct", "dd.mm.yyyy hh:nn:sshh:nn"},  // inserted text is not expanded again
     };
     for (const auto& c : cases)
         EXPECT_EQ(ExpandFormat(c.Pattern), c.Expanded) << c.Pattern;
@@ -369,11 +375,11 @@ TEST_F(DatumzeitTest, FormattingByPattern)
         {"dd.mm.yyyy hh:nn", DT(2024, 3, 5, 7, 30), "05.03.2024 07:30"},
         {"d.m.yy", morning, "5.3.24"},
         {"y yyy yyyyy", morning, "24 2024 2024"},
-        {"YYYY-MM-DD", morning, "2024-03-05"},               // any case
-        {"h:mm", morning, "7:30"},                           // m after h means minutes
+        {"YYYY-MM-DD", morning, "2024-03-05"},  // any case
+        {"h:mm", morning, "7:30"},              // m after h means minutes
         {"hh:nn:ss", morning, "07:30:15"},
-        {"h 'x' mm", morning, "7 x 30"},                     // quoted text does not count as a letter
-        {"hh dd mm", morning, "07 05 03"},                   // the nearest letter decides
+        {"h 'x' mm", morning, "7 x 30"},    // quoted text does not count as a letter
+        {"hh dd mm", morning, "07 05 03"},  // the nearest letter decides
         {"mmm mmmm mmmmm", morning, "M\xE4r M\xE4rz M\xE4rz"},
         {"ddd dddd", morning, "Di Dienstag"},
         {"aaa aaaa aa", morning, "Di Dienstag aa"},
@@ -381,21 +387,21 @@ TEST_F(DatumzeitTest, FormattingByPattern)
         {"dddddd", morning, "Dienstag, 5. M\xE4rz 2024"},
         {"t|tt", morning, "07:30|07:30:15"},
         {"c", morning, "05.03.2024 07:30:15"},
-        {"c", DT(2024, 3, 5), "05.03.2024"},                 // no time at midnight
+        {"c", DT(2024, 3, 5), "05.03.2024"},  // no time at midnight
         {"z zz zzz zzzz", morning, "5 05 005 005"},
-        {"d/m:s", morning, "5.3:15"},                        // the separator settings
+        {"d/m:s", morning, "5.3:15"},  // the separator settings
         {"\"dd\" 'mm' dd", morning, "dd mm 05"},
-        {"'it''s'", morning, "its"},                         // no doubled quote here
+        {"'it''s'", morning, "its"},  // no doubled quote here
         {"dd 'open", morning, "05 open"},
         {"h:nn am/pm", DT(2024, 3, 5, 12, 30), "12:30 pm"},
         {"h:nn am/pm", DT(2024, 3, 5, 0, 30), "12:30 am"},
         {"h:nn AM/PM", DT(2024, 3, 5, 13, 5), "1:05 PM"},
         {"hh:nn a/p", DT(2024, 3, 5, 23, 5), "11:05 p"},
-        {"hh 'a' h", DT(2024, 3, 5, 23, 5), "23 a 23"},      // a quoted a does not count
+        {"hh 'a' h", DT(2024, 3, 5, 23, 5), "23 a 23"},  // a quoted a does not count
         {"hh dddd am/pm", DT(2024, 3, 5, 23, 5), "11 Dienstag pm"},
         {"hh aaaa am/pm", DT(2024, 3, 5, 23, 5), "23 Dienstag pm"},  // the first a decides
-        {"hh h am/pm", DT(2024, 3, 5, 23, 5), "23 11 pm"},   // another h comes first
-        {"hh:nn ampm", DT(2024, 3, 5, 23, 5), "11:05 "},     // German AM/PM texts are empty
+        {"hh h am/pm", DT(2024, 3, 5, 23, 5), "23 11 pm"},           // another h comes first
+        {"hh:nn ampm", DT(2024, 3, 5, 23, 5), "11:05 "},             // German AM/PM texts are empty
         {"dd.mm.yyyy hh:nn", -2.25, "28.12.1899 06:00"},
     };
     for (const auto& c : cases)

@@ -22,8 +22,8 @@ TLocaleSource GermanUtf8Source()
     s.AmText = "";
     s.PmText = "";
     s.ShortMonthNames = {"Jan", "Feb", "M\xC3\xA4r", "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
-    s.LongMonthNames = {"Januar", "Februar", "M\xC3\xA4rz", "April", "Mai", "Juni",
-                        "Juli", "August", "September", "Oktober", "November", "Dezember"};
+    s.LongMonthNames = {"Januar", "Februar", "M\xC3\xA4rz", "April",   "Mai",      "Juni",
+                        "Juli",   "August",  "September",   "Oktober", "November", "Dezember"};
     s.ShortDayNames = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
     s.LongDayNames = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
     return s;
@@ -57,13 +57,13 @@ TEST(ULocale, StrftimeFormatsBecomePatterns)
         {&german, "%A", true, "dddd"},
         {&german, "%T", true, "hh:mm:ss"},
         {&german, "%T", false, "hh:mm"},
-        {&german, "%H.%M Uhr", true, "hh.mm \"Uhr\""},          // letters are quoted
-        {&german, "%d/%m", true, "dd\"/\"MM"},                  // "/" is not this locale's separator
+        {&german, "%H.%M Uhr", true, "hh.mm \"Uhr\""},  // letters are quoted
+        {&german, "%d/%m", true, "dd\"/\"MM"},          // "/" is not this locale's separator
         {&german, "%d de %B", true, "dd \"de\" MMMM"},
         {&german, "it's %H", true, "\"it's\" hh"},
         {&german, "%H \"h\" 'n' %M", true, "hh '\"h\"' \"'n'\" mm"},
         {&german, "a\"b'c", true, "'a\"b'\"'c\""},
-        {&german, "%k:%M %Z%%", true, "h:mm %"},                 // no time zone in patterns
+        {&german, "%k:%M %Z%%", true, "h:mm %"},  // no time zone in patterns
         {&german, "%OH:%EM", true, "hh:mm"},
         {&us, "%m/%d/%Y", true, "MM/dd/yyyy"},
         {&us, "%D", true, "MM/dd/yy"},
@@ -114,13 +114,13 @@ TEST(ULocale, TextsWindows1252CannotHoldFallBackAsAGroup)
 {
     TLocaleSource source = GermanUtf8Source();
     source.LongMonthNames[0] = "\xD1\x8F\xD0\xBD\xD0\xB2\xD0\xB0\xD1\x80\xD1\x8C";  // Cyrillic
-    source.AmText = "\xE5\x8D\x88\xE5\x89\x8D";                                          // CJK
+    source.AmText = "\xE5\x8D\x88\xE5\x89\x8D";                                     // CJK
     source.PmText = "PM";
     source.DecimalPoint = "\xD9\xAB";  // Arabic decimal separator, two bytes in UTF-8
     const TLocaleSettings s = SettingsFromSource(source);
     EXPECT_EQ(s.Date.LongMonthNames[0], "January");
-    EXPECT_EQ(s.Date.LongMonthNames[2], "March");     // the whole group, not a mixture
-    EXPECT_EQ(s.Date.ShortMonthNames[2], "M\xE4r");   // other groups stay
+    EXPECT_EQ(s.Date.LongMonthNames[2], "March");    // the whole group, not a mixture
+    EXPECT_EQ(s.Date.ShortMonthNames[2], "M\xE4r");  // other groups stay
     EXPECT_EQ(s.Time.AmText, "AM");
     EXPECT_EQ(s.Time.PmText, "PM");
     EXPECT_EQ(s.DecimalSeparator, '.');

@@ -195,7 +195,8 @@ TEST_F(EingabeTest, EnterInTheInputPressesOkAndEscCancels)
         if (list)
             params.VList = {"eins"};
         const auto input = [list](QWidget* modal) -> QWidget* {
-            return list ? Child<QComboBox>(modal, "CB")->lineEdit() : static_cast<QWidget*>(Child<QLineEdit>(modal, "ED"));
+            return list ? Child<QComboBox>(modal, "CB")->lineEdit()
+                        : static_cast<QWidget*>(Child<QLineEdit>(modal, "ED"));
         };
         TModalAction enter([&](QWidget* modal) {
             qobject_cast<QLineEdit*>(input(modal))->setText(QStringLiteral("neu"));
@@ -388,10 +389,10 @@ TEST_F(ZeitTest, PickerFormatsComeFromThePattern)
         {"hh:nn", "HH':'mm"},
         {"h:nn:ss", "H':'mm':'ss"},
         {"hh:nn 'Uhr'", "HH':'mm 'Uhr'"},  // quoted text keeps its letters
-        {"hh:nn am/pm", "hh':'mm AP"},      // with a marker the hour counts to 12
+        {"hh:nn am/pm", "hh':'mm AP"},     // with a marker the hour counts to 12
         {"hh.nn \"h\"", "HH.mm 'h'"},
-        {"t", "HH':'mm"},                   // the short time format of the settings
-        {"", "HH':'mm':'ss"},               // empty: the long time format
+        {"t", "HH':'mm"},      // the short time format of the settings
+        {"", "HH':'mm':'ss"},  // empty: the long time format
     };
     for (const auto& [pattern, expected] : cases)
         EXPECT_EQ(PickerDisplayFormat(pattern).toStdString(), expected) << pattern;
@@ -561,7 +562,8 @@ protected:
 TEST_F(MemoTest, KeepsTheLinesAndJoinsThemWithCrLf)
 {
     TMemoParams params;
-    params.Answer = "Zeile 1\r\nZeile 2\r\n  einger\xFC" "ckt";
+    params.Answer = "Zeile 1\r\nZeile 2\r\n  einger\xFC"
+                    "ckt";
     TFMMemo dialog;
     dialog.Setup(params);
     QPlainTextEdit* me = Child<QPlainTextEdit>(&dialog, "ME");
@@ -569,7 +571,9 @@ TEST_F(MemoTest, KeepsTheLinesAndJoinsThemWithCrLf)
     me->appendPlainText(QStringLiteral("Zeile 4"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Result(), "Zeile 1\r\nZeile 2\r\n  einger\xFC" "ckt\r\nZeile 4");  // nothing added at the end
+    EXPECT_EQ(dialog.Result(),
+              "Zeile 1\r\nZeile 2\r\n  einger\xFC"
+              "ckt\r\nZeile 4");  // nothing added at the end
 }
 
 TEST_F(MemoTest, IsSizedForOneToTwentyLines)

@@ -22,7 +22,8 @@
 class TTestSprache {
 public:
     explicit TTestSprache(const char* file = "ENGLISH.SPR")
-        : sprache_(std::string(TAVIX_DATA_SOURCE) + "/"), previous_(nullptr)
+        : sprache_(std::string(TAVIX_DATA_SOURCE) + "/")
+        , previous_(nullptr)
     {
         sprache_.Load(file);
         previous_ = SetSprache(&sprache_);
@@ -45,7 +46,10 @@ protected:
     TFixedClock clock{45352 + 10.5 / 24};
     TTestMeldungen meldungen;
 
-    std::string LastMessage() const { return meldungen.Meldungen.empty() ? std::string() : meldungen.Meldungen.back().Text; }
+    std::string LastMessage() const
+    {
+        return meldungen.Meldungen.empty() ? std::string() : meldungen.Meldungen.back().Text;
+    }
 };
 
 // Runs action on the modal dialog as soon as the code under test shows one (inside its

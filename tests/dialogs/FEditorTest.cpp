@@ -46,10 +46,11 @@ protected:
 TEST_F(EditorTest, ControlsCarryTheirNamesAndTheLanguagesCaptions)
 {
     TFMEditor editor;
-    for (const char* name : {"EDID", "RGTyp", "PC", "TSFrage", "TSVorgabe", "MEFrage", "MEVorgabe", "EDMinimum",
-                             "EDMaximum", "EDMaxZeichen", "EDMaxZeilen", "BTAuswahl", "EDFormat", "BTFormat",
-                             "BTHilfeText", "BTHilfeDatei", "BTOk", "BTAbbrechen", "BTHilfe", "LAID", "LATyp",
-                             "LAMinMax", "LAMaxZ", "LAZeichen", "LAZeilen", "LAAuswahl", "LAFormat", "LAHilfe"})
+    for (const char* name :
+         {"EDID",        "RGTyp",        "PC",           "TSFrage",     "TSVorgabe", "MEFrage",  "MEVorgabe",
+          "EDMinimum",   "EDMaximum",    "EDMaxZeichen", "EDMaxZeilen", "BTAuswahl", "EDFormat", "BTFormat",
+          "BTHilfeText", "BTHilfeDatei", "BTOk",         "BTAbbrechen", "BTHilfe",   "LAID",     "LATyp",
+          "LAMinMax",    "LAMaxZ",       "LAZeichen",    "LAZeilen",    "LAAuswahl", "LAFormat", "LAHilfe"})
         EXPECT_NE(editor.findChild<QWidget*>(name), nullptr) << name;
     EXPECT_EQ(editor.windowTitle(), "Field Definition");
     EXPECT_EQ(Child<QLabel>(&editor, "LAID")->text(), "Bookmark");
@@ -97,8 +98,8 @@ TEST_F(EditorTest, TheTypeEnablesItsControlsAndRestoresItsTexts)
         EXPECT_TRUE(Edit(&editor, "EDMaxZeichen")->isEnabled());
         // A disabled edit shows a grey background.
         QLineEdit* minimum = Edit(&editor, "EDMinimum");
-        const QColor background = minimum->palette().color(minimum->isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                                           QPalette::Base);
+        const QColor background =
+            minimum->palette().color(minimum->isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Base);
         EXPECT_EQ(background == QApplication::palette().color(QPalette::Active, QPalette::Base), c.limits) << c.type;
     }
 }

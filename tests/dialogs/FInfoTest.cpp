@@ -65,8 +65,8 @@ TEST_F(InfoTest, ButtonsAreLaidOutInOrderWithTheirDefaultAndCancelButton)
 TEST_F(InfoTest, EachButtonReturnsItsResultButHelpDoesNotClose)
 {
     const std::pair<const char*, int> results[] = {
-        {"Yes", mrYes}, {"No", mrNo}, {"OK", mrOk}, {"Cancel", mrCancel}, {"Abort", mrAbort}, {"Retry", mrRetry},
-        {"Ignore", mrIgnore}, {"All", mrAll}, {"NoToAll", mrNoToAll}, {"YesToAll", mrYesToAll},
+        {"Yes", mrYes},     {"No", mrNo},         {"OK", mrOk},   {"Cancel", mrCancel},   {"Abort", mrAbort},
+        {"Retry", mrRetry}, {"Ignore", mrIgnore}, {"All", mrAll}, {"NoToAll", mrNoToAll}, {"YesToAll", mrYesToAll},
     };
     for (const auto& [name, result] : results) {
         TFMInfo dialog("Message", TMsgKind::Warning,
@@ -126,7 +126,7 @@ TEST_F(InfoTest, SizesItselfToTheText)
     const QLabel* label = Child<QLabel>(&wrapped, "LAInfo");
     const int lineHeight = QFontMetrics(wrapped.font()).height();
     EXPECT_LE(label->width(), ScreenWidth() / 2 + 2 * lineHeight);  // half the screen plus the spacing
-    EXPECT_GE(label->height(), 3 * lineHeight);                      // wrapped onto several lines
+    EXPECT_GE(label->height(), 3 * lineHeight);                     // wrapped onto several lines
     EXPECT_GE(label->heightForWidth(label->width()), 0);
     EXPECT_LE(label->heightForWidth(label->width()), label->height());  // nothing cut off
     EXPECT_LE(wrapped.width(), ScreenWidth());
@@ -172,7 +172,9 @@ TEST_F(InfoTest, TheProgramsMessageTargetShowsTheDialogAndTheStockBox)
         EXPECT_EQ(box->icon(), QMessageBox::Critical);
         box->button(QMessageBox::Ok)->click();
     });
-    StockMessage("Die Datei fehlt: Gr\xF6\xDF" "e.xml", TStockIcon::Error);
+    StockMessage("Die Datei fehlt: Gr\xF6\xDF"
+                 "e.xml",
+                 TStockIcon::Error);
     EXPECT_TRUE(closeStock.Ran());
     EXPECT_EQ(stockText, QString::fromUtf8("Die Datei fehlt: Größe.xml"));
     SetMeldungsZiel(previous);

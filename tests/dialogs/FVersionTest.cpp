@@ -18,7 +18,8 @@ TEST_F(VersionTest, TheBoxShowsWhatTheProgramFileCarries)
     EXPECT_EQ(box.windowTitle(), "Information");
     EXPECT_EQ(Child<QLabel>(&box, "LABeschreibung")->text(), "  " + QApplication::applicationName());
     EXPECT_EQ(Child<QLabel>(&box, "LADateiVersion")->text().toStdString(), "Version : " + infos.Value("FileVersion"));
-    EXPECT_EQ(Child<QLabel>(&box, "LACopyright")->text(), QString::fromUtf8("Copyright : \u00a9 2026 The Tavix developers"));
+    EXPECT_EQ(Child<QLabel>(&box, "LACopyright")->text(),
+              QString::fromUtf8("Copyright : \u00a9 2026 The Tavix developers"));
     const QStringList contact = Child<QLabel>(&box, "MEHersteller")->text().split('\n');
     EXPECT_EQ(contact.size(), 4) << "name and place, web, e-mail, telephone";
     auto* ok = Child<QPushButton>(&box, "BTOK");

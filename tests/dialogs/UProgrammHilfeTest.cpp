@@ -16,7 +16,7 @@
 namespace {
 
 // Every topic the program opens, and the pages the contents name.
-const char* const kTopics[] = {"uebersicht.htm", "ersteschritte.htm", "ausfuellen.htm", "editor.htm",
+const char* const kTopics[] = {"uebersicht.htm", "ersteschritte.htm", "ausfuellen.htm",    "editor.htm",
                                "vorlagen.htm",   "verzeichnisse.htm", "einstellungen.htm", "tavix-fill.htm"};
 const char* const kLanguages[] = {"ENGLISH", "Deutsch"};
 

@@ -25,11 +25,13 @@ TEST(UCodec, KnownCharacters)
         const char* Single;
         const char* Utf8;
     } cases[] = {
-        {"Unvollst\xE4" "ndig", "Unvollst\xC3\xA4ndig"},
-        {"\x80", "\xE2\x82\xAC"},         // euro sign
+        {"Unvollst\xE4"
+         "ndig",
+         "Unvollst\xC3\xA4ndig"},
+        {"\x80", "\xE2\x82\xAC"},  // euro sign
         {"\x93z\x94", "\xE2\x80\x9Cz\xE2\x80\x9D"},
         {"\x9F\xFF", "\xC5\xB8\xC3\xBF"},  // Y with diaeresis, upper and lower case
-        {"\x81", "\xC2\x81"},             // an undefined byte keeps its control character
+        {"\x81", "\xC2\x81"},              // an undefined byte keeps its control character
         {"", ""},
     };
     for (const auto& c : cases) {
@@ -43,7 +45,7 @@ TEST(UCodec, KnownCharacters)
     EXPECT_TRUE(IsRepresentable(0x20AC));
     EXPECT_TRUE(IsRepresentable(0x2019));
     EXPECT_TRUE(IsRepresentable(0x81));
-    EXPECT_FALSE(IsRepresentable(0x80));   // byte 0x80 is the euro sign
+    EXPECT_FALSE(IsRepresentable(0x80));  // byte 0x80 is the euro sign
     EXPECT_FALSE(IsRepresentable(0x9F));
     EXPECT_FALSE(IsRepresentable(0x100));
     EXPECT_FALSE(IsRepresentable(0x4E2D));
@@ -51,7 +53,8 @@ TEST(UCodec, KnownCharacters)
 
 TEST(UCodec, CharactersWithoutASingleByteAreReportedNotReplaced)
 {
-    const std::string utf8 = "a\xE4\xB8\xAD" "b\xF0\x9F\x98\x80\xE2\x82\xAC\xC5\x81";  // a, CJK, b, emoji, euro, L with stroke
+    const std::string utf8 = "a\xE4\xB8\xAD"
+                             "b\xF0\x9F\x98\x80\xE2\x82\xAC\xC5\x81";  // a, CJK, b, emoji, euro, L with stroke
     std::string text = "untouched";
     std::vector<TCodecProblem> problems;
     EXPECT_FALSE(Utf8ToWindows1252(utf8, text, &problems));
@@ -75,14 +78,14 @@ TEST(UCodec, MalformedUtf8IsReported)
         std::string Bytes;
         std::size_t Offset, Length;
     } cases[] = {
-        {"ab\xC3", 2, 1},                 // cut off
-        {"\xC3(", 0, 1},                  // no continuation byte
-        {"\xC0\xAF", 0, 1},               // overlong (invalid lead byte)
-        {"\xE0\x80\xAF", 0, 3},           // overlong three-byte form
-        {"\xED\xA0\x80", 0, 3},           // UTF-16 surrogate
-        {"\xF4\x90\x80\x80", 0, 4},       // beyond U+10FFFF
+        {"ab\xC3", 2, 1},            // cut off
+        {"\xC3(", 0, 1},             // no continuation byte
+        {"\xC0\xAF", 0, 1},          // overlong (invalid lead byte)
+        {"\xE0\x80\xAF", 0, 3},      // overlong three-byte form
+        {"\xED\xA0\x80", 0, 3},      // UTF-16 surrogate
+        {"\xF4\x90\x80\x80", 0, 4},  // beyond U+10FFFF
         {"x\xFF", 1, 1},
-        {"\x80", 0, 1},                   // a lone continuation byte
+        {"\x80", 0, 1},  // a lone continuation byte
     };
     for (const auto& c : cases) {
         const auto problems = FindUnrepresentable(c.Bytes);
@@ -101,9 +104,14 @@ TEST(UCodec, FileNamesShowAsSingleByteText)
     const std::pair<const char*, const char*> cases[] = {
         {"/home/j\xC3\xBCrgen/Angebot.TXL", "/home/j\xFCrgen/Angebot.TXL"},  // never "j\xC3\xBCrgen"
         {"/plain/ascii", "/plain/ascii"},
-        {"/\xD0\x96\xD1\x83\xD0\xBA/x", "/?" "?" "?/x"},  // Cyrillic has no single byte
-        {"/raw\xFF" "byte", "/raw?byte"},                   // no UTF-8 at all
-        {"/\xE2\x82\xAC", "/\x80"},                       // the euro sign has one
+        {"/\xD0\x96\xD1\x83\xD0\xBA/x",
+         "/?"
+         "?"
+         "?/x"},  // Cyrillic has no single byte
+        {"/raw\xFF"
+         "byte",
+         "/raw?byte"},               // no UTF-8 at all
+        {"/\xE2\x82\xAC", "/\x80"},  // the euro sign has one
     };
     for (const auto& [path, shown] : cases)
         EXPECT_EQ(PathForDisplay(path), shown) << path;

@@ -27,8 +27,8 @@ TEST(VControl, BaseNameDropsFolderAndExtension)
         {"C:\\Vorlagen\\Brief.TXL", "Brief"},
         {"/home/anna/Tavix/Antrag.neu.DXL", "Antrag.neu"},
         {"Brief", "Brief"},
-        {"ordner.alt/Brief", "Brief"},     // a dot in the folder is not an extension
-        {"C:Brief.dot", "Brief"},          // drive colon
+        {"ordner.alt/Brief", "Brief"},  // a dot in the folder is not an extension
+        {"C:Brief.dot", "Brief"},       // drive colon
         {".profil", ""},
         {"Brief.", "Brief"},
         {"/home/anna/", ""},
@@ -51,7 +51,7 @@ TEST(VControl, StartsWithIsCaseSensitive)
 TEST(VControl, LineBreaksBecomeVerticalTabs)
 {
     EXPECT_EQ(LineBreaksToVT("a\r\nb\rc\nd"), "a\vb\vc\vd");
-    EXPECT_EQ(LineBreaksToVT("\n\r"), "\v\v");           // LF CR is two breaks
+    EXPECT_EQ(LineBreaksToVT("\n\r"), "\v\v");  // LF CR is two breaks
     EXPECT_EQ(LineBreaksToVT("\r\n\r\n"), "\v\v");
     EXPECT_EQ(LineBreaksToVT("end\r"), "end\v");
     EXPECT_EQ(LineBreaksToVT("plain"), "plain");
@@ -62,7 +62,7 @@ TEST(VControl, EnsureRangeClamps)
     EXPECT_EQ(EnsureRange(5, 1, 20), 5);
     EXPECT_EQ(EnsureRange(0, 1, 20), 1);
     EXPECT_EQ(EnsureRange(25, 1, 20), 20);
-    EXPECT_EQ(EnsureRange(5, 10, 2), 10);   // the minimum wins when the bounds cross
+    EXPECT_EQ(EnsureRange(5, 10, 2), 10);  // the minimum wins when the bounds cross
     EXPECT_EQ(EnsureRange(-2147483647 - 1, -5, 5), -5);
 }
 
@@ -88,11 +88,11 @@ TEST(VControl, NumbersAreReadWithTheUsersSeparator)
         const char* Text;
         double Expected;
     } cases[] = {
-        {"1,5", 1.5},       {" -2,25 ", -2.25}, {"+3", 3},       {",5", 0.5},     {"5,", 5},
-        {"1,5E3", 1500},    {"1,5e-3", 0.0015}, {"2E+2", 200},   {"0", 0},        {"1E-400", 0},
-        {"1.5", fallback},  {"1.000,5", fallback}, {"", fallback}, {",", fallback}, {"e5", fallback},
-        {"1e", fallback},   {"1e+", fallback},  {"- 3", fallback}, {"3 4", fallback}, {"INF", fallback},
-        {"NAN", fallback},  {"0x10", fallback}, {"1E400", fallback}, {"--1", fallback}, {"1,5,", fallback},
+        {"1,5", 1.5},      {" -2,25 ", -2.25},    {"+3", 3},           {",5", 0.5},       {"5,", 5},
+        {"1,5E3", 1500},   {"1,5e-3", 0.0015},    {"2E+2", 200},       {"0", 0},          {"1E-400", 0},
+        {"1.5", fallback}, {"1.000,5", fallback}, {"", fallback},      {",", fallback},   {"e5", fallback},
+        {"1e", fallback},  {"1e+", fallback},     {"- 3", fallback},   {"3 4", fallback}, {"INF", fallback},
+        {"NAN", fallback}, {"0x10", fallback},    {"1E400", fallback}, {"--1", fallback}, {"1,5,", fallback},
     };
     for (const auto& c : cases)
         EXPECT_EQ(StrToFloatDefault(c.Text, fallback), c.Expected) << c.Text;
@@ -122,15 +122,15 @@ TEST(VControl, FormatNumberWritesFixedPoint)
         const char* Expected;
     } cases[] = {
         {"0.3", 3.14159, "3,142"},
-        {"", 2.5, "2,50"},                 // the empty format gives two decimals
-        {"0.0", 2.5, "3"},                 // halves round away from zero
+        {"", 2.5, "2,50"},  // the empty format gives two decimals
+        {"0.0", 2.5, "3"},  // halves round away from zero
         {"0.0", -2.5, "-3"},
         {"0.0", 1234567.0, "1234567"},
-        {"0.2", 2.675, "2,68"},            // as the number reads, not its binary neighbour
+        {"0.2", 2.675, "2,68"},  // as the number reads, not its binary neighbour
         {"0.2", 1.005, "1,01"},
         {"0.2", 0.995, "1,00"},
         {"0.2", 9.999, "10,00"},
-        {"0.2", -0.001, "0,00"},           // no minus sign on a zero
+        {"0.2", -0.001, "0,00"},  // no minus sign on a zero
         {"0.2", 0.005, "0,01"},
         {"0.2", 0.0049, "0,00"},
         {"0.1", 1e-300, "0,0"},
@@ -139,7 +139,7 @@ TEST(VControl, FormatNumberWritesFixedPoint)
         {"5", 1.5, " 1,50"},
         {".3", 1.5, "1,500"},
         {"-", 1.5, "1,50"},
-        {"2.1", 123.45, "123,5"},          // a width never cuts
+        {"2.1", 123.45, "123,5"},  // a width never cuts
         {"", 1e20, "100000000000000000000,00"},
         {"", -0.0, "0,00"},
         {"0.2", nan, "NAN"},
@@ -153,7 +153,7 @@ TEST(VControl, FormatNumberWritesFixedPoint)
         {"0.", 1.5, "1,50"},
         {"*.*", 1.5, "1,50"},
         {"+5.1", 1.5, "1,50"},
-        {"08.2", 1.5, "    1,50"},         // a leading zero is part of the width
+        {"08.2", 1.5, "    1,50"},  // a leading zero is part of the width
         {"99999999999999999999.2", 1.5, "1,50"},
     };
     for (const auto& c : cases)

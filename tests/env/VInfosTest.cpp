@@ -28,9 +28,11 @@ TEST(VInfosTest, FilesWithoutVersionInformationGiveNoLines)
 {
     TTestOrdner folder;
     WriteBytes(folder / "script.sh", "#!/bin/sh\necho\n");
-    WriteBytes(folder / "short", "\x7f" "ELF\x02");
-    for (const std::string& file : {ProgramFolder() + "test_env", folder / "script.sh", folder / "short",
-                                    folder / "missing", folder.Path()}) {
+    WriteBytes(folder / "short",
+               "\x7f"
+               "ELF\x02");
+    for (const std::string& file :
+         {ProgramFolder() + "test_env", folder / "script.sh", folder / "short", folder / "missing", folder.Path()}) {
         TVInfos infos;
         infos.Lesen(file);
         EXPECT_TRUE(infos.Lines().empty()) << file;

@@ -4,8 +4,8 @@
 // Left out because the pattern language lets them differ: the short weekday name (the
 // checker reads two letters, the formatter writes the locale's name), "m" after an hour
 // (minutes to the formatter, a month to the checker), variable-width numbers that touch
-// (a separator always stands between two parts) midnight under the 12-hour clock, a marker without an hour and "ampm" where the
-// locale has no AM/PM texts (the formatter writes nothing, the hour alone is ambiguous).
+// (a separator always stands between two parts) midnight under the 12-hour clock, a marker without an hour and "ampm"
+// where the locale has no AM/PM texts (the formatter writes nothing, the hour alone is ambiguous).
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -18,8 +18,8 @@
 
 namespace {
 
-constexpr std::array<const char*, 16> kDatumTeile = {"d", "dd", "m", "mm", "mmm", "mmmm", "yy", "yyyy",
-                                                      "dddd", "h", "hh", "n", "nn", "s", "ss", "zzz"};
+constexpr std::array<const char*, 16> kDatumTeile = {"d",    "dd", "m",  "mm", "mmm", "mmmm", "yy", "yyyy",
+                                                     "dddd", "h",  "hh", "n",  "nn",  "s",    "ss", "zzz"};
 constexpr std::array<const char*, 3> kMarken = {"ampm", "am/pm", "a/p"};
 constexpr std::array<const char*, 7> kTrenner = {"/", ":", ".", "-", " ", ", ", "'T'"};
 
@@ -70,7 +70,7 @@ TMuster BuildPattern(TEingabe& input)
     }
     muster.Text = pattern;
     muster.FullDate = used.find('d') != std::string::npos && used.find('m') != std::string::npos &&
-                      pattern.find("yyyy") != std::string::npos;
+        pattern.find("yyyy") != std::string::npos;
     muster.TimeOnly = used.find_first_of("dmyw") == std::string::npos;
     return muster;
 }
@@ -112,8 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int error = 0;
     const double read = DTStrToDateTime(written, pattern, error);
     if ((muster.FullDate || muster.TimeOnly) && error != 0)
-        std::fprintf(stderr, "pattern \"%s\" wrote \"%s\", read back with error %d\n", pattern.c_str(),
-                     written.c_str(), error);
+        std::fprintf(stderr, "pattern \"%s\" wrote \"%s\", read back with error %d\n", pattern.c_str(), written.c_str(),
+                     error);
     if (muster.FullDate || muster.TimeOnly)
         FUZZ_CHECK(error == 0);
     if (error != 0)

@@ -35,14 +35,14 @@ void UseField(const TTAFeld& field)
     field.DateText(date);
     field.TimeText(time);
     switch (field.Type) {
-        case ftInteger:
-        case ftReal: CheckNumberInput(field.Answer, field.Minimum, field.Maximum, field.Format); break;
-        case ftDatum: CheckDateInput(date, field.Minimum, field.Maximum, field.Format); break;
-        case ftZeit: CheckTimeInput(time, field.Minimum, field.Maximum, field.Format); break;
-        case ftAuswahl:
-            CheckChoiceInput(FindChoice(field.VList, field.Answer), static_cast<int>(field.VList.size()));
-            break;
-        default: break;
+    case ftInteger:
+    case ftReal: CheckNumberInput(field.Answer, field.Minimum, field.Maximum, field.Format); break;
+    case ftDatum: CheckDateInput(date, field.Minimum, field.Maximum, field.Format); break;
+    case ftZeit: CheckTimeInput(time, field.Minimum, field.Maximum, field.Format); break;
+    case ftAuswahl:
+        CheckChoiceInput(FindChoice(field.VList, field.Answer), static_cast<int>(field.VList.size()));
+        break;
+    default: break;
     }
 
     // Clone, assign and the definition editor's round: the copy is the field.

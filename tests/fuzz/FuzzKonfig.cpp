@@ -13,11 +13,11 @@ namespace {
 bool SameState(const TWindowState& a, const TWindowState& b)
 {
     return a.Maximized == b.Maximized && a.Left == b.Left && a.Top == b.Top && a.Width == b.Width &&
-           a.Height == b.Height;
+        a.Height == b.Height;
 }
 
-const char* const kKeys[] = {"Sprache", "VerzeichnisVorlagen", "VerzeichnisDokumente", "VerzeichnisWord",
-                             "WordBackend", "Neu"};
+const char* const kKeys[] = {"Sprache",         "VerzeichnisVorlagen", "VerzeichnisDokumente",
+                             "VerzeichnisWord", "WordBackend",         "Neu"};
 
 }  // namespace
 

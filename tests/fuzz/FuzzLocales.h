@@ -14,7 +14,8 @@ inline TLocaleSettings OddSettings()
     s.Date.DateSeparator = '-';
     s.Date.YearWindow = 0;
     s.Date.ShortMonthNames[2] = "M\xE4r";
-    s.Date.LongMonthNames[11] = "D\xE9" "cembre";
+    s.Date.LongMonthNames[11] = "D\xE9"
+                                "cembre";
     s.Date.ShortDateFormat = "yyyy-MM-dd";
     s.Date.LongDateFormat = "d. MMMM yyyy";
     s.Time.TimeSeparator = '.';
@@ -28,9 +29,9 @@ inline TLocaleSettings OddSettings()
 inline void InstallFuzzLocale(std::uint8_t choice)
 {
     switch (choice % 4) {
-        case 0: InstallLocaleSettings(GermanSettings()); break;
-        case 1: InstallLocaleSettings(UsSettings()); break;
-        case 2: InstallLocaleSettings(DefaultLocaleSettings()); break;
-        default: InstallLocaleSettings(OddSettings()); break;
+    case 0: InstallLocaleSettings(GermanSettings()); break;
+    case 1: InstallLocaleSettings(UsSettings()); break;
+    case 2: InstallLocaleSettings(DefaultLocaleSettings()); break;
+    default: InstallLocaleSettings(OddSettings()); break;
     }
 }

@@ -17,13 +17,15 @@
 
 #include <string_view>
 
-inline constexpr std::array<const char*, 5> kWordNames = {"Vorlage.dotx", "Vorlage.docx", "Vorlage.dotm",
-                                                          "Vorlage.ott", "Vorlage.odt"};
+inline constexpr std::array<const char*, 5> kWordNames = {"Vorlage.dotx", "Vorlage.docx", "Vorlage.dotm", "Vorlage.ott",
+                                                          "Vorlage.odt"};
 
 // Answers as the window hands them over: plain, empty, with line breaks (CR LF and the
 // vertical tab of a manual break), markup characters and Windows-1252 letters.
-inline constexpr std::array<const char*, 5> kAntworten = {
-    "Antwort", "", "Zeile 1\r\nZeile 2\x0BZeile 3", "<w:t> & \"]]>\" </text:p>", "Gr\xFC\xDF" "e \x80 \xFF"};
+inline constexpr std::array<const char*, 5> kAntworten = {"Antwort", "", "Zeile 1\r\nZeile 2\x0BZeile 3",
+                                                          "<w:t> & \"]]>\" </text:p>",
+                                                          "Gr\xFC\xDF"
+                                                          "e \x80 \xFF"};
 
 // Whether every complex field of an Office Open XML story is whole: begin, at most one
 // separate, end, properly nested. False for a story that is no XML.

@@ -87,10 +87,10 @@ inline std::string MakeRawZip(const std::vector<TRawEntry>& entries)
         const auto offset = static_cast<std::uint32_t>(body.size());
         const std::uint32_t crc = TestCrc32(entry.Data);
         const auto writeCommon = [&](std::string& out) {
-            u16(out, 20);  // version needed
-            u16(out, 0);   // flags
-            u16(out, 8);   // deflate
-            u16(out, 0);   // time
+            u16(out, 20);    // version needed
+            u16(out, 0);     // flags
+            u16(out, 8);     // deflate
+            u16(out, 0);     // time
             u16(out, 0x21);  // date 1980-01-01
             u32(out, crc);
             u32(out, static_cast<std::uint32_t>(deflated.size()));
@@ -145,8 +145,8 @@ struct TDocxLayout {
 
 inline std::string StoryXml(const char* root, const std::string& inner, const std::string& extraNamespaces = {})
 {
-    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<w:") + root
-        + " xmlns:w=\"" + kW + "\"" + extraNamespaces + ">" + inner + "</w:" + root + ">";
+    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<w:") + root + " xmlns:w=\"" +
+        kW + "\"" + extraNamespaces + ">" + inner + "</w:" + root + ">";
 }
 
 inline std::vector<TTestEntry> DocxEntries(const TDocxLayout& layout)
@@ -157,7 +157,8 @@ inline std::vector<TTestEntry> DocxEntries(const TDocxLayout& layout)
         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
         "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
         "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-        "<Override PartName=\"/word/document.xml\" ContentType=\"" + layout.MainType + "\"/>";
+        "<Override PartName=\"/word/document.xml\" ContentType=\"" +
+        layout.MainType + "\"/>";
     std::string rels = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
                        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
     std::vector<TTestEntry> parts;
@@ -166,10 +167,10 @@ inline std::vector<TTestEntry> DocxEntries(const TDocxLayout& layout)
         if (inner.empty())
             return;
         parts.push_back({std::string("word/") + file, StoryXml(root, inner)});
-        types += std::string("<Override PartName=\"/word/") + file + "\" ContentType=\""
-            + "application/vnd.openxmlformats-officedocument.wordprocessingml." + contentType + "+xml\"/>";
-        rels += "<Relationship Id=\"rId" + std::to_string(parts.size()) + "\" Type=\"" + rel + type
-            + "\" Target=\"" + file + "\"/>";
+        types += std::string("<Override PartName=\"/word/") + file + "\" ContentType=\"" +
+            "application/vnd.openxmlformats-officedocument.wordprocessingml." + contentType + "+xml\"/>";
+        rels += "<Relationship Id=\"rId" + std::to_string(parts.size()) + "\" Type=\"" + rel + type + "\" Target=\"" +
+            file + "\"/>";
     };
     story(layout.Header, "hdr", "header1.xml", "header", "header");
     story(layout.Footer, "ftr", "footer1.xml", "footer", "footer");
@@ -187,21 +188,26 @@ inline std::vector<TTestEntry> DocxEntries(const TDocxLayout& layout)
                          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
                          "<Relationship Id=\"rId1\" Type=\"http://schemas.microsoft.com/office/2006/relationships/"
                          "wordVbaData\" Target=\"vbaData.xml\"/></Relationships>"});
-        parts.push_back({"word/vbaData.xml", "<?xml version=\"1.0\"?><wne:vbaSuppData "
-                                             "xmlns:wne=\"http://schemas.microsoft.com/office/word/2006/wordml\"/>"});
+        parts.push_back({"word/vbaData.xml",
+                         "<?xml version=\"1.0\"?><wne:vbaSuppData "
+                         "xmlns:wne=\"http://schemas.microsoft.com/office/word/2006/wordml\"/>"});
     }
     types += "</Types>";
     rels += "</Relationships>";
     std::vector<TTestEntry> entries = {
         {"[Content_Types].xml", types},
-        {"_rels/.rels", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-                        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                        "<Relationship Id=\"rId1\" Type=\"" + rel + "officeDocument\" Target=\"word/document.xml\"/>"
-                        "</Relationships>"},
-        {"word/document.xml", StoryXml("document", "<w:body>" + layout.Body + "</w:body>",
-                                       " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\""
-                                       " xmlns:wps=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\""
-                                       " xmlns:v=\"urn:schemas-microsoft-com:vml\"")},
+        {"_rels/.rels",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+         "<Relationship Id=\"rId1\" Type=\"" +
+             rel +
+             "officeDocument\" Target=\"word/document.xml\"/>"
+             "</Relationships>"},
+        {"word/document.xml",
+         StoryXml("document", "<w:body>" + layout.Body + "</w:body>",
+                  " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\""
+                  " xmlns:wps=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\""
+                  " xmlns:v=\"urn:schemas-microsoft-com:vml\"")},
         {"word/_rels/document.xml.rels", rels},
         {"docProps/app.xml", "<?xml version=\"1.0\"?><Properties><Template>Test.dotx</Template></Properties>"},
     };
@@ -214,15 +220,14 @@ inline std::string MakeDocx(const TDocxLayout& layout)
     return MakeZip(DocxEntries(layout));
 }
 
-inline const char* const kOdfNamespaces =
-    " xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
-    " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\""
-    " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
-    " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\""
-    " xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\""
-    " xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\""
-    " xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\""
-    " office:version=\"1.3\"";
+inline const char* const kOdfNamespaces = " xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
+                                          " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\""
+                                          " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
+                                          " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\""
+                                          " xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\""
+                                          " xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\""
+                                          " xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\""
+                                          " office:version=\"1.3\"";
 
 // An OpenDocument text template: Body is the inner XML of office:text, MasterPage the
 // inner XML of the standard master page (headers, footers).
@@ -236,19 +241,22 @@ inline std::vector<TTestEntry> OttEntries(const TOttLayout& layout)
 {
     return {
         {"mimetype", layout.MimeType},
-        {"content.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content")
-                            + kOdfNamespaces + "><office:automatic-styles><style:style style:name=\"T1\" "
-                              "style:family=\"text\"><style:text-properties fo:font-weight=\"bold\"/></style:style>"
-                              "</office:automatic-styles><office:body><office:text>" + layout.Body
-                            + "</office:text></office:body></office:document-content>"},
-        {"styles.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles")
-                           + kOdfNamespaces + "><office:master-styles><style:master-page style:name=\"Standard\">"
-                           + layout.MasterPage + "</style:master-page></office:master-styles></office:document-styles>"},
+        {"content.xml",
+         std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content") + kOdfNamespaces +
+             "><office:automatic-styles><style:style style:name=\"T1\" "
+             "style:family=\"text\"><style:text-properties fo:font-weight=\"bold\"/></style:style>"
+             "</office:automatic-styles><office:body><office:text>" +
+             layout.Body + "</office:text></office:body></office:document-content>"},
+        {"styles.xml",
+         std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles") + kOdfNamespaces +
+             "><office:master-styles><style:master-page style:name=\"Standard\">" + layout.MasterPage +
+             "</style:master-page></office:master-styles></office:document-styles>"},
         {"META-INF/manifest.xml",
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<manifest:manifest "
          "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" manifest:version=\"1.3\">"
-         "<manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.3\" manifest:media-type=\""
-             + layout.MimeType + "\"/>"
+         "<manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.3\" manifest:media-type=\"" +
+             layout.MimeType +
+             "\"/>"
              "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>"
              "<manifest:file-entry manifest:full-path=\"styles.xml\" manifest:media-type=\"text/xml\"/>"
              "</manifest:manifest>"},
@@ -320,7 +328,7 @@ inline std::string DocxBookmarkText(const std::string& xml, const std::string& n
         return "<no bookmark>";
     const std::string id = start.attribute("w:id").value();
     std::string text;
-    for (pugi::xml_node n = start; n; ) {
+    for (pugi::xml_node n = start; n;) {
         if (n != start && std::string(n.name()) == "w:bookmarkEnd" && id == n.attribute("w:id").value())
             return text;
         const std::string tag = n.name();
@@ -387,14 +395,16 @@ inline std::string FieldProblems(const std::string& xml)
 
 // Runs of a legacy form field as Word writes them. The form data goes into the begin
 // character; the bookmark of a form field starts just after it.
-inline std::string FormFieldRuns(const std::string& formData, const std::string& instruction,
-                                 const std::string& result, const std::string& bookmarkAfterBegin = {})
+inline std::string FormFieldRuns(const std::string& formData, const std::string& instruction, const std::string& result,
+                                 const std::string& bookmarkAfterBegin = {})
 {
-    std::string runs = "<w:r><w:fldChar w:fldCharType=\"begin\"><w:ffData>" + formData + "</w:ffData></w:fldChar></w:r>"
-        + bookmarkAfterBegin + "<w:r><w:instrText xml:space=\"preserve\"> " + instruction + " </w:instrText></w:r>";
+    std::string runs = "<w:r><w:fldChar w:fldCharType=\"begin\"><w:ffData>" + formData +
+        "</w:ffData></w:fldChar></w:r>" + bookmarkAfterBegin + "<w:r><w:instrText xml:space=\"preserve\"> " +
+        instruction + " </w:instrText></w:r>";
     if (!result.empty())
-        runs += "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:rPr><w:b/></w:rPr><w:t xml:space=\"preserve\">"
-            + result + "</w:t></w:r>";
+        runs +=
+            "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:rPr><w:b/></w:rPr><w:t xml:space=\"preserve\">" +
+            result + "</w:t></w:r>";
     return runs + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
 }
 
@@ -410,22 +420,23 @@ inline std::string FormBody()
         return "<w:bookmarkStart w:id=\"" + std::to_string(id) + "\" w:name=\"" + name + "\"/>";
     };
     const auto end = [](int id) { return "<w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/>"; };
-    return "<w:p>" + label("Name: ")
-        + FormFieldRuns("<w:name w:val=\"Name\"/><w:enabled/><w:textInput><w:maxLength w:val=\"40\"/></w:textInput>",
-                        "FORMTEXT", "\xE2\x80\x82\xE2\x80\x82\xE2\x80\x82", start(1, "Name"))
-        + end(1) + label(" (bitte vollst\xC3\xA4ndig)") + "</w:p>"
-        + "<w:p>" + label("Einverstanden: ") + start(2, "Zustimmung")
-        + FormFieldRuns("<w:name w:val=\"Check1\"/><w:enabled/><w:checkBox><w:sizeAuto/><w:default w:val=\"0\"/>"
-                        "</w:checkBox>", "FORMCHECKBOX", "")
-        + end(2) + "</w:p>"
-        + "<w:p>" + label("Farbe: ")
-        + FormFieldRuns("<w:name w:val=\"Farbe\"/><w:enabled/><w:ddList><w:listEntry w:val=\"Rot\"/>"
-                        "<w:listEntry w:val=\"Blau\"/></w:ddList>", "FORMDROPDOWN", "Rot", start(3, "Farbe"))
-        + end(3) + "</w:p>"
-        + "<w:p>" + label("Stand: ") + start(4, "Stand") + label("vom ")
-        + "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText> DATE \\@ \"dd.MM.yyyy\" </w:instrText></w:r>"
-          "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>01.</w:t></w:r>" + end(4)
-        + "<w:r><w:t>01.2026</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r>" + label(" Ende") + "</w:p>";
+    return "<w:p>" + label("Name: ") +
+        FormFieldRuns("<w:name w:val=\"Name\"/><w:enabled/><w:textInput><w:maxLength w:val=\"40\"/></w:textInput>",
+                      "FORMTEXT", "\xE2\x80\x82\xE2\x80\x82\xE2\x80\x82", start(1, "Name")) +
+        end(1) + label(" (bitte vollst\xC3\xA4ndig)") + "</w:p>" + "<w:p>" + label("Einverstanden: ") +
+        start(2, "Zustimmung") +
+        FormFieldRuns("<w:name w:val=\"Check1\"/><w:enabled/><w:checkBox><w:sizeAuto/><w:default w:val=\"0\"/>"
+                      "</w:checkBox>",
+                      "FORMCHECKBOX", "") +
+        end(2) + "</w:p>" + "<w:p>" + label("Farbe: ") +
+        FormFieldRuns("<w:name w:val=\"Farbe\"/><w:enabled/><w:ddList><w:listEntry w:val=\"Rot\"/>"
+                      "<w:listEntry w:val=\"Blau\"/></w:ddList>",
+                      "FORMDROPDOWN", "Rot", start(3, "Farbe")) +
+        end(3) + "</w:p>" + "<w:p>" + label("Stand: ") + start(4, "Stand") + label("vom ") +
+        "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText> DATE \\@ \"dd.MM.yyyy\" </w:instrText></w:r>"
+        "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>01.</w:t></w:r>" +
+        end(4) + "<w:r><w:t>01.2026</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r>" + label(" Ende") +
+        "</w:p>";
 }
 
 // A compound file (the container of binary Office files, version 3, 512-byte sectors)
@@ -523,12 +534,12 @@ inline std::string TableBodyDocx()
         return "<w:bookmarkStart w:id=\"" + std::to_string(id) + "\" w:name=\"" + name + "\"/>";
     };
     const auto end = [](int id) { return "<w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/>"; };
-    return "<w:p>" + run("Tabellen") + "</w:p>"
-        + table("<w:tr>" + cell(run("a") + start(1, "Zeile") + run("x")) + cell(run("y") + end(1)) + "</w:tr>"
-                + "<w:tr>" + cell(start(2, "Zeilen") + run("1")) + cell(run("2")) + "</w:tr><w:tr>" + cell(run("3"))
-                + cell(run("4") + end(2) + run("!")) + "</w:tr>")
-        + "<w:p>" + run("zwischen") + "</w:p>" + start(3, "Ganz")
-        + table("<w:tr>" + cell(run("5")) + cell(run("6")) + "</w:tr>") + end(3) + "<w:p>" + run("Ende") + "</w:p>";
+    return "<w:p>" + run("Tabellen") + "</w:p>" +
+        table("<w:tr>" + cell(run("a") + start(1, "Zeile") + run("x")) + cell(run("y") + end(1)) + "</w:tr>" +
+              "<w:tr>" + cell(start(2, "Zeilen") + run("1")) + cell(run("2")) + "</w:tr><w:tr>" + cell(run("3")) +
+              cell(run("4") + end(2) + run("!")) + "</w:tr>") +
+        "<w:p>" + run("zwischen") + "</w:p>" + start(3, "Ganz") +
+        table("<w:tr>" + cell(run("5")) + cell(run("6")) + "</w:tr>") + end(3) + "<w:p>" + run("Ende") + "</w:p>";
 }
 
 inline std::string TableBodyOdf()
@@ -538,13 +549,15 @@ inline std::string TableBodyOdf()
     };
     const auto table = [](const std::string& rows) {
         return "<table:table table:name=\"T\"><table:table-column table:number-columns-repeated=\"2\"/>" + rows +
-               "</table:table>";
+            "</table:table>";
     };
-    const auto start = [](const char* name) { return std::string("<text:bookmark-start text:name=\"") + name + "\"/>"; };
+    const auto start = [](const char* name) {
+        return std::string("<text:bookmark-start text:name=\"") + name + "\"/>";
+    };
     const auto end = [](const char* name) { return std::string("<text:bookmark-end text:name=\"") + name + "\"/>"; };
-    return "<text:p>Tabellen</text:p>"
-        + table("<table:table-row>" + cell("a" + start("Zeile") + "x") + cell("y" + end("Zeile")) + "</table:table-row>"
-                + "<table:table-row>" + cell(start("Zeilen") + "1") + cell("2") + "</table:table-row><table:table-row>"
-                + cell("3") + cell("4" + end("Zeilen") + "!") + "</table:table-row>")
-        + "<text:p>Ende</text:p>";
+    return "<text:p>Tabellen</text:p>" +
+        table("<table:table-row>" + cell("a" + start("Zeile") + "x") + cell("y" + end("Zeile")) + "</table:table-row>" +
+              "<table:table-row>" + cell(start("Zeilen") + "1") + cell("2") + "</table:table-row><table:table-row>" +
+              cell("3") + cell("4" + end("Zeilen") + "!") + "</table:table-row>") +
+        "<text:p>Ende</text:p>";
 }

@@ -44,8 +44,9 @@ protected:
         int slave = -1;
         if (terminal && ::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
             throw std::runtime_error("openpty failed");
-        std::vector<std::string> env = {"HOME=" + ordner_.Path() + "home", "XDG_CONFIG_HOME=" + ordner_.Path() + "home/.config",
-                                        "LC_ALL=C", "PATH=/usr/bin:/bin"};
+        std::vector<std::string> env = {"HOME=" + ordner_.Path() + "home",
+                                        "XDG_CONFIG_HOME=" + ordner_.Path() + "home/.config", "LC_ALL=C",
+                                        "PATH=/usr/bin:/bin"};
         std::vector<std::string> argv = {TAVIX_FILL};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> cargv;
@@ -97,9 +98,9 @@ protected:
         int id = 0;
         for (const std::string& b : bookmarks) {
             ++id;
-            layout.Body += "<w:p><w:r><w:t xml:space=\"preserve\">" + b + ": </w:t></w:r><w:bookmarkStart w:id=\""
-                + std::to_string(id) + "\" w:name=\"" + b + "\"/><w:r><w:t>[" + b + "]</w:t></w:r><w:bookmarkEnd w:id=\""
-                + std::to_string(id) + "\"/></w:p>";
+            layout.Body += "<w:p><w:r><w:t xml:space=\"preserve\">" + b + ": </w:t></w:r><w:bookmarkStart w:id=\"" +
+                std::to_string(id) + "\" w:name=\"" + b + "\"/><w:r><w:t>[" + b +
+                "]</w:t></w:r><w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/></w:p>";
         }
         const std::string path = ordner_ / ("vorlagen/" + name);
         WriteBytes(path + ".dotx", MakeDocx(layout));
@@ -180,10 +181,11 @@ TEST_F(TavixFillTest, AMissingBookmarkIsReportedTheDocumentWrittenAndTheRunFails
     const TLauf lauf = Run({questionnaire});
     EXPECT_EQ(lauf.Exit, 1);
     EXPECT_TRUE(fs::exists(Work("Teil.docx")));
-    EXPECT_EQ(OutputLines(lauf.Err), (std::vector<std::string>{
-                                   "tavix-fill: " + questionnaire + ": ERROR : Wahl,Wahl?,Rot",
-                                   "tavix-fill: " + questionnaire + ": The bookmark \"Wahl\" could not be filled in. "
-                                                                    "Check that the Word template has a bookmark of this name."}));
+    EXPECT_EQ(OutputLines(lauf.Err),
+              (std::vector<std::string>{"tavix-fill: " + questionnaire + ": ERROR : Wahl,Wahl?,Rot",
+                                        "tavix-fill: " + questionnaire +
+                                            ": The bookmark \"Wahl\" could not be filled in. "
+                                            "Check that the Word template has a bookmark of this name."}));
 }
 
 TEST_F(TavixFillTest, SeveralFilesGoIntoOneFolderAndNothingIsReplaced)
@@ -238,12 +240,12 @@ TEST_F(TavixFillTest, CsvRowsAreCheckedLikeTypedAnswersAndABadRowGivesNoDocument
     WriteBytes(Work("rows.csv"),
                "\xEF\xBB\xBFName,Anzahl,Datum,Zeit,Wahl,Notiz\r\n"
                "\"Ann, \"\"Jo\"\"\",3,15.03.2024,09:05,gr\xC3\xBCn,\"Zeile 1\r\nZeile 2\"\r\n"  // row 1
-               "Bob,0,31.12.2023,25:00,Blau,x\r\n"                                          // row 2: four refusals
-               "\r\n"                                                                        // blank: no row
-               "Zo\xC3\xAB \xE2\x98\x83,2,01.02.2024,10:00,Rot,\r\n"                         // row 3: a snowman
-               "L\xC3\xA4ngerer Name als erlaubt,2,01.02.2024,10:00,Rot,\r\n"                  // row 4: long, as from a file
-               "Cleo,2\r\n"                                                                   // row 5: too short
-               "Dora,9,01.02.2024,23:59,Rot,\n");                                             // row 6
+               "Bob,0,31.12.2023,25:00,Blau,x\r\n"                                              // row 2: four refusals
+               "\r\n"                                                                           // blank: no row
+               "Zo\xC3\xAB \xE2\x98\x83,2,01.02.2024,10:00,Rot,\r\n"                            // row 3: a snowman
+               "L\xC3\xA4ngerer Name als erlaubt,2,01.02.2024,10:00,Rot,\r\n"  // row 4: long, as from a file
+               "Cleo,2\r\n"                                                    // row 5: too short
+               "Dora,9,01.02.2024,23:59,Rot,\n");                              // row 6
     const TLauf lauf = Run({"--csv", "rows.csv", questionnaire, "-o", "aus"});
     EXPECT_EQ(lauf.Exit, 1);
     EXPECT_EQ(OutputLines(lauf.Out),
@@ -302,8 +304,9 @@ TEST_F(TavixFillTest, ABadCsvFileOrHeaderWritesNothing)
     WriteBytes(Work("rows.csv"), "Name\r\nAnn\r\nBob\r\n");
     const TLauf lauf = Run({"--csv", "rows.csv", orphan});
     EXPECT_EQ(lauf.Exit, 1);
-    EXPECT_EQ(OutputLines(lauf.Err), (std::vector<std::string>{"tavix-fill: " + orphan + ": The Word template \""
-                                                         + (ordner_ / "vorlagen/Fehlt.dot") + "\" could not be found."}));
+    EXPECT_EQ(OutputLines(lauf.Err),
+              (std::vector<std::string>{"tavix-fill: " + orphan + ": The Word template \"" +
+                                        (ordner_ / "vorlagen/Fehlt.dot") + "\" could not be found."}));
 }
 
 TEST_F(TavixFillTest, BookmarksAreListedInReadingOrder)

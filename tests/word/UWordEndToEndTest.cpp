@@ -116,16 +116,18 @@ TEST(WordExamples, LibreOfficeReadsEveryAnswerBack)
             for (const std::string& id : doc->Bookmarks())
                 EXPECT_EQ(doc->FillBookmark(id, "\xC4" + id + "\v2-" + id), "");
             EXPECT_EQ(doc->UpdateFields(), "");
-            const std::string base = std::filesystem::path(example.WordTemplate).filename().string()
-                + (extension[1] == 'd' ? "-x" : "-o");
+            const std::string base =
+                std::filesystem::path(example.WordTemplate).filename().string() + (extension[1] == 'd' ? "-x" : "-o");
             const std::string file = folder / ("docs/" + base + doc->Extension());
             ASSERT_EQ(doc->SaveAs(file, false), "");
             written.emplace_back(folder / ("text/" + base + ".txt"), doc->Bookmarks());
         }
     }
-    const std::string command = "cd '" + folder.Path() + "' && HOME='" + folder.Path() + "' timeout 100 '" + soffice
-        + "' -env:UserInstallation=file://" + folder.Path() + "profile --headless --norestore"
-          " --convert-to 'txt:Text (encoded):UTF8' --outdir '" + folder.Path() + "text' docs/* > soffice.log 2>&1";
+    const std::string command = "cd '" + folder.Path() + "' && HOME='" + folder.Path() + "' timeout 100 '" + soffice +
+        "' -env:UserInstallation=file://" + folder.Path() +
+        "profile --headless --norestore"
+        " --convert-to 'txt:Text (encoded):UTF8' --outdir '" +
+        folder.Path() + "text' docs/* > soffice.log 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << ReadBytes(folder / "soffice.log");
     for (const auto& [textFile, ids] : written) {
         SCOPED_TRACE(textFile);

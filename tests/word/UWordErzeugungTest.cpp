@@ -26,11 +26,11 @@ struct TFakeWord {
     std::string UserFolder;
     std::string AddError;
     std::string ShowError;
-    std::set<std::string> Missing;  // bookmarks that do not exist
-    std::set<std::string> Broken;   // bookmarks that exist but cannot be filled
+    std::set<std::string> Missing;                // bookmarks that do not exist
+    std::set<std::string> Broken;                 // bookmarks that exist but cannot be filled
     std::map<std::string, std::string> NoticeOf;  // what filling a bookmark notes for the log
     std::vector<std::string> Pending;             // notes not yet taken
-    std::string Throwing;           // a bookmark whose filling throws
+    std::string Throwing;                         // a bookmark whose filling throws
     std::vector<std::string> Bookmarks;
 };
 
@@ -183,10 +183,17 @@ TEST_F(WordErzeugungTest, GenerationCallsTheWordProcessorInOrderAndLogsTheWritte
     EXPECT_EQ(folder, env_.Path("home/Dokumente/Tavix/Dokumentdaten/"));
     const std::vector<std::string> expected = {
         // The bare name is looked up in the user-template folder, asked once and cached.
-        "Connect", "UserTemplateFolder", "Quit",
-        "Connect", "Show", "Add " + env_.Path("benutzer/Brief.dotx") + " visible",
-        "Fill Name=Anna\r\nB", "Fill Adresse=Weg 1\vOrt\vKreis\vLand", "Fill Leer=",
-        "Update", "ShowDocument " + folder + "|Kunde"};
+        "Connect",
+        "UserTemplateFolder",
+        "Quit",
+        "Connect",
+        "Show",
+        "Add " + env_.Path("benutzer/Brief.dotx") + " visible",
+        "Fill Name=Anna\r\nB",
+        "Fill Adresse=Weg 1\vOrt\vKreis\vLand",
+        "Fill Leer=",
+        "Update",
+        "ShowDocument " + folder + "|Kunde"};
     EXPECT_EQ(word_.Calls, expected);
     EXPECT_TRUE(result.Complete());
     EXPECT_EQ(result.WrittenFile, folder + "Kunde.docx");
@@ -245,10 +252,10 @@ TEST_F(WordErzeugungTest, AFailedBookmarkIsLoggedAndTheNextFieldFilled)
     EXPECT_TRUE(result.Generated);
     EXPECT_FALSE(result.Complete());
     // A missing bookmark gets the language's advice, any other failure its real cause.
-    EXPECT_EQ(log_, (std::vector<std::string>{"FEHLER : B,Frage B,2", "Textmarke B fehlt", "FEHLER : Ausf\xFCllen",
-                                              "kaputt", "FEHLER : D,Frage D,vier",
-                                              "The bookmark \"D\" cannot be filled: broken", "E twice",
-                                              log_.empty() ? "" : log_.back()}));
+    EXPECT_EQ(log_,
+              (std::vector<std::string>{"FEHLER : B,Frage B,2", "Textmarke B fehlt", "FEHLER : Ausf\xFCllen", "kaputt",
+                                        "FEHLER : D,Frage D,vier", "The bookmark \"D\" cannot be filled: broken",
+                                        "E twice", log_.empty() ? "" : log_.back()}));
     EXPECT_EQ(log_.back().rfind("Geschrieben: ", 0), 0u);
     EXPECT_TRUE(env_.Meldungen.Meldungen.empty()) << "bookmark failures go to the log only";
 }
@@ -315,8 +322,9 @@ TEST_F(WordErzeugungTest, ExtensionsAreTriedInOrderAndTheMessageNamesTheDotFile)
         env_.Meldungen.Meldungen.clear();
         EXPECT_EQ(sitzung_.CheckWordTemplate(), !c.Found.empty()) << n;
         EXPECT_EQ(sitzung_.ResolvedTemplate(), c.Found.empty() ? "" : folder + c.Found);
-        EXPECT_EQ(MessageTexts(), c.Found.empty() ? std::vector<std::string>{"Nicht gefunden: " + folder + "Brief.dot"}
-                                                  : std::vector<std::string>{});
+        EXPECT_EQ(MessageTexts(),
+                  c.Found.empty() ? std::vector<std::string>{"Nicht gefunden: " + folder + "Brief.dot"}
+                                  : std::vector<std::string>{});
     }
 }
 
@@ -506,8 +514,8 @@ TEST_F(WordErzeugungTest, BookmarksAreReadFromAHiddenDocumentThatIsClosedAgain)
 
 std::string Bookmark(int id, const std::string& name, const std::string& text)
 {
-    return "<w:p><w:bookmarkStart w:id=\"" + std::to_string(id) + "\" w:name=\"" + name + "\"/><w:r><w:t>" + text
-        + "</w:t></w:r><w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/></w:p>";
+    return "<w:p><w:bookmarkStart w:id=\"" + std::to_string(id) + "\" w:name=\"" + name + "\"/><w:r><w:t>" + text +
+        "</w:t></w:r><w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/></w:p>";
 }
 
 TEST_F(WordErzeugungTest, TheEmbeddedEngineWritesTheDocumentBesideTheDataAndOpensIt)

@@ -21,8 +21,8 @@ TEST(WordSchutz, TellsPasswordProtectionFromTheFilesBytes)
     } cases[] = {
         {"binary Word", plainDoc, TWordSchutz::None},
         {"binary Word with a password",
-         MakeCompoundFile({{"1Table", "x"}, {"Data", "y"}, {"SummaryInformation", "z"},
-                           {"WordDocument", WordDocumentStream(true)}}),
+         MakeCompoundFile(
+             {{"1Table", "x"}, {"Data", "y"}, {"SummaryInformation", "z"}, {"WordDocument", WordDocumentStream(true)}}),
          TWordSchutz::EncryptedWord},
         {"encrypted Office Open XML", MakeCompoundFile({{"EncryptionInfo", "info"}, {"EncryptedPackage", "data"}}),
          TWordSchutz::EncryptedPackage},

@@ -125,9 +125,10 @@ TEST(TXBaumSerialize, DeepTreeIsWrittenClonedAndDestroyedWithoutRecursion)
     EXPECT_EQ(element->Level(), kDepth);
 
     const std::string text = tree->Serialize("", true);
-    EXPECT_EQ(text.size(), std::string("<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n").size() +
-                               (kDepth - 1) * (std::string("<e>\r\n").size() + std::string("</e>\r\n").size()) +
-                               std::string("<e/>\r\n").size());
+    EXPECT_EQ(text.size(),
+              std::string("<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n").size() +
+                  (kDepth - 1) * (std::string("<e>\r\n").size() + std::string("</e>\r\n").size()) +
+                  std::string("<e/>\r\n").size());
 
     auto copy = tree->Clone();
     EXPECT_EQ(copy->Serialize("", true), text);
@@ -236,8 +237,9 @@ TEST(TXBaum, CloneKeepsOnlyDeclarationAndDocumentElement)
     EXPECT_EQ(copy->Item(1), copy->DocEl());
     EXPECT_NE(copy->DocEl(), tree->DocEl());
     EXPECT_EQ(copy->DocEl()->Children.Item(0)->Parent, copy->DocEl());
-    EXPECT_EQ(copy->Serialize(kTab, true),
-              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n<r>\r\nt\r\n\t<c a=\"1\">\r\n\tx\r\n\t</c>\r\n</r>\r\n");
+    EXPECT_EQ(
+        copy->Serialize(kTab, true),
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n<r>\r\nt\r\n\t<c a=\"1\">\r\n\tx\r\n\t</c>\r\n</r>\r\n");
 }
 
 TEST(TXBaum, ExtractAndInsertTreeMoveSubtreesBetweenDocuments)

@@ -92,9 +92,9 @@ TEST(TXParser, DecodesReferences)
 
 TEST(TXParser, ReadsPrologAndEpilogNodes)
 {
-    const Parsed parsed = ParseText(
-        "<?xml version=\"1.1\" encoding=\"UTF-8\"?>\r\n<!-- c1 -->\r\n<!DOCTYPE r [ <!ELEMENT r ANY> ]>"
-        "<?pi some data?><?t?><r/>\r\n<!-- c2 --><?xml-stylesheet href='x'?>");
+    const Parsed parsed =
+        ParseText("<?xml version=\"1.1\" encoding=\"UTF-8\"?>\r\n<!-- c1 -->\r\n<!DOCTYPE r [ <!ELEMENT r ANY> ]>"
+                  "<?pi some data?><?t?><r/>\r\n<!-- c2 --><?xml-stylesheet href='x'?>");
     ASSERT_TRUE(parsed.tree) << parsed.errorText;
     const TXBaum& tree = *parsed.tree;
     ASSERT_TRUE(tree.Deklaration());
@@ -191,7 +191,9 @@ TEST(TXParser, ReportsEachErrorWithItsPosition)
         {"<a/ >", TXParser::kMsgGroesserErwartet, 4},
         {"<>", TXParser::kMsgNameUngueltig, 2},
         {"<a></>", TXParser::kMsgNameUngueltig, 6},
-        {"<?" "?><r/>", TXParser::kMsgNameUngueltig, 3},
+        {"<?"
+         "?><r/>",
+         TXParser::kMsgNameUngueltig, 3},
         {"<r/><?xml version=\"1.0\"?>", TXParser::kMsgDeklaration, 10},
         {"<r><?xml?></r>", TXParser::kMsgDeklaration, 9},
         {"<r/><s/>", TXParser::kMsgSyntaxfehler, 6},
@@ -226,9 +228,8 @@ TEST(TXParser, TextsEndingTooEarlyFailCleanly)
 {
     // Each of these stops right where a character after the last one is needed.
     const char* cases[] = {
-        "<",       "<r/><",         "<r><",      "<!",          "<r><!",      "<!-",
-        "<r><!-",  "<a/",           "<a b='1'/", "<!DOCTYPE",   "<!DOCTYPE r", "<r/><!",
-        "<?",      "<?xml",         "<r><?pi",   "<a></a",      "<a b=",      "<a b= ",
+        "<",         "<r/><",       "<r><",   "<!", "<r><!", "<!-",     "<r><!-", "<a/",   "<a b='1'/",
+        "<!DOCTYPE", "<!DOCTYPE r", "<r/><!", "<?", "<?xml", "<r><?pi", "<a></a", "<a b=", "<a b= ",
     };
     for (const char* input : cases) {
         const Parsed parsed = ParseText(input);
@@ -241,9 +242,8 @@ TEST(TXParser, TextsEndingTooEarlyFailCleanly)
 TEST(TXParser, EveryPrefixOfADocumentFailsWithoutReadingPastTheEnd)
 {
     // Run under the sanitizers, this catches any read beyond the text.
-    const std::string document =
-        "<?xml version=\"1.0\"?><!DOCTYPE d [<!ELEMENT d ANY>]><!--c--><d a='1' b=\"&amp;\">"
-        "t<e xml:space='preserve'> x </e><![CDATA[z]]><?p q?><f/></d><!--e-->";
+    const std::string document = "<?xml version=\"1.0\"?><!DOCTYPE d [<!ELEMENT d ANY>]><!--c--><d a='1' b=\"&amp;\">"
+                                 "t<e xml:space='preserve'> x </e><![CDATA[z]]><?p q?><f/></d><!--e-->";
     ASSERT_TRUE(ParseText(document).tree);
     const size_t complete = document.find("</d>") + 4;
     for (size_t length = 0; length < complete; ++length) {
@@ -288,16 +288,15 @@ TEST(TXParser, NestingIsLimited)
     };
     const Parsed deepest = ParseText(nested(TXParser::kMaxDepth));
     ASSERT_TRUE(deepest.tree) << deepest.errorText.substr(0, 80);
-    EXPECT_EQ(deepest.tree->DocEl()->Clone()->Serialize("", true),
-              [] {
-                  std::string expected;
-                  for (int i = 1; i < TXParser::kMaxDepth; ++i)
-                      expected += "<e>\r\n";
-                  expected += "<e/>\r\n";
-                  for (int i = 1; i < TXParser::kMaxDepth; ++i)
-                      expected += "</e>\r\n";
-                  return expected;
-              }());
+    EXPECT_EQ(deepest.tree->DocEl()->Clone()->Serialize("", true), [] {
+        std::string expected;
+        for (int i = 1; i < TXParser::kMaxDepth; ++i)
+            expected += "<e>\r\n";
+        expected += "<e/>\r\n";
+        for (int i = 1; i < TXParser::kMaxDepth; ++i)
+            expected += "</e>\r\n";
+        return expected;
+    }());
 
     const Parsed tooDeep = ParseText(nested(TXParser::kMaxDepth + 1));
     EXPECT_FALSE(tooDeep.tree);
@@ -307,20 +306,19 @@ TEST(TXParser, NestingIsLimited)
 
 TEST(TXParser, WrittenTreesReadBackTheSame)
 {
-    const std::string original =
-        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n"
-        "<Dialog>\r\n"
-        "\t<Title>\r\n"
-        "\tAngebot &amp; Auftrag f\xFCr &quot;M&apos;s&quot; &lt;1&gt;\r\n"
-        "\t</Title>\r\n"
-        "\t<Field Typ=\"String\">\r\n"
-        "\t\t<ID>\r\n"
-        "\t\tName\r\n"
-        "\t\t</ID>\r\n"
-        "\t\t<Answer xml:space=\"preserve\">  zwei  Leer </Answer>\r\n"
-        "\t\t<Help/>\r\n"
-        "\t</Field>\r\n"
-        "</Dialog>\r\n";
+    const std::string original = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n"
+                                 "<Dialog>\r\n"
+                                 "\t<Title>\r\n"
+                                 "\tAngebot &amp; Auftrag f\xFCr &quot;M&apos;s&quot; &lt;1&gt;\r\n"
+                                 "\t</Title>\r\n"
+                                 "\t<Field Typ=\"String\">\r\n"
+                                 "\t\t<ID>\r\n"
+                                 "\t\tName\r\n"
+                                 "\t\t</ID>\r\n"
+                                 "\t\t<Answer xml:space=\"preserve\">  zwei  Leer </Answer>\r\n"
+                                 "\t\t<Help/>\r\n"
+                                 "\t</Field>\r\n"
+                                 "</Dialog>\r\n";
     const Parsed parsed = ParseText(original);
     ASSERT_TRUE(parsed.tree) << parsed.errorText;
     EXPECT_EQ(parsed.tree->DocEl()->Children.Item(0)->AsElement()->Text, "Angebot & Auftrag f\xFCr \"M's\" <1>");

@@ -116,7 +116,9 @@ std::string DesktopTemplatesFolder()
 }
 
 TWordEmbeddedDoc::TWordEmbeddedDoc(std::string name, bool visible, TFileOpener opener)
-    : Name_(std::move(name)), Visible_(visible), Opener_(std::move(opener))
+    : Name_(std::move(name))
+    , Visible_(visible)
+    , Opener_(std::move(opener))
 {
 }
 
@@ -139,15 +141,16 @@ std::unique_ptr<TWordEmbeddedDoc> TWordEmbeddedDoc::Open(const std::string& temp
     return FromBytes(std::move(bytes), file, visible, std::move(opener), error);
 }
 
-std::unique_ptr<TWordEmbeddedDoc> TWordEmbeddedDoc::FromBytes(std::string bytes, const std::string& name,
-                                                              bool visible, TFileOpener opener, std::string& error)
+std::unique_ptr<TWordEmbeddedDoc> TWordEmbeddedDoc::FromBytes(std::string bytes, const std::string& name, bool visible,
+                                                              TFileOpener opener, std::string& error)
 {
     const std::string refused = "The template \"" + name + "\" cannot be used: ";
     if (IsCompoundFile(bytes)) {
-        error = refused + (CompoundFileProtection(bytes) != TWordSchutz::None
-                               ? ProtectedTemplateReason()
-                               : "it is a binary Word template, which only the LibreOffice back end reads; "
-                                 "save it as .dotx or .ott.");
+        error = refused +
+            (CompoundFileProtection(bytes) != TWordSchutz::None
+                 ? ProtectedTemplateReason()
+                 : "it is a binary Word template, which only the LibreOffice back end reads; "
+                   "save it as .dotx or .ott.");
         return nullptr;
     }
     std::unique_ptr<TWordEmbeddedDoc> doc(new TWordEmbeddedDoc(name, visible, std::move(opener)));
@@ -157,8 +160,8 @@ std::unique_ptr<TWordEmbeddedDoc> TWordEmbeddedDoc::FromBytes(std::string bytes,
         return nullptr;
     }
     std::string manifest;
-    if (doc->Package_->Contains("META-INF/manifest.xml") && doc->Package_->Read("META-INF/manifest.xml", manifest).empty()
-        && ManifestEncrypts(manifest)) {
+    if (doc->Package_->Contains("META-INF/manifest.xml") &&
+        doc->Package_->Read("META-INF/manifest.xml", manifest).empty() && ManifestEncrypts(manifest)) {
         error = refused + ProtectedTemplateReason();
         return nullptr;
     }

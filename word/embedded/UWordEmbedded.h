@@ -34,7 +34,8 @@ public:
     std::vector<std::string> TakeNotices() override;
     std::vector<std::string> BookmarkNames() const override;
     std::string Extension() const override;
-    [[nodiscard]] std::string ShowDocument(const std::string& folder, const std::string& baseName, std::string& writtenFile) override;
+    [[nodiscard]] std::string ShowDocument(const std::string& folder, const std::string& baseName,
+                                           std::string& writtenFile) override;
     [[nodiscard]] std::string SaveAs(const std::string& path, bool overwrite) override;
     void Close() override;
     bool Visible() const override { return Visible_; }

@@ -28,11 +28,24 @@ std::string Trimmed(std::string text)
 
 struct TTextNames {
     explicit TTextNames(const std::string& t)
-        : P(t + "p"), H(t + "h"), Span(t + "span"), Bookmark(t + "bookmark"), BookmarkStart(t + "bookmark-start"),
-          BookmarkEnd(t + "bookmark-end"), BookmarkRef(t + "bookmark-ref"), ReferenceMark(t + "reference-mark"),
-          ReferenceMarkStart(t + "reference-mark-start"), ReferenceMarkEnd(t + "reference-mark-end"),
-          LineBreak(t + "line-break"), Tab(t + "tab"), Space(t + "s"), Name(t + "name"), RefName(t + "ref-name"),
-          ReferenceFormat(t + "reference-format"), StyleName(t + "style-name"), Count(t + "c")
+        : P(t + "p")
+        , H(t + "h")
+        , Span(t + "span")
+        , Bookmark(t + "bookmark")
+        , BookmarkStart(t + "bookmark-start")
+        , BookmarkEnd(t + "bookmark-end")
+        , BookmarkRef(t + "bookmark-ref")
+        , ReferenceMark(t + "reference-mark")
+        , ReferenceMarkStart(t + "reference-mark-start")
+        , ReferenceMarkEnd(t + "reference-mark-end")
+        , LineBreak(t + "line-break")
+        , Tab(t + "tab")
+        , Space(t + "s")
+        , Name(t + "name")
+        , RefName(t + "ref-name")
+        , ReferenceFormat(t + "reference-format")
+        , StyleName(t + "style-name")
+        , Count(t + "c")
     {
     }
     std::string P, H, Span, Bookmark, BookmarkStart, BookmarkEnd, BookmarkRef, ReferenceMark, ReferenceMarkStart,
@@ -67,20 +80,20 @@ public:
     void MergeParagraphProperties(pugi::xml_node, pugi::xml_node) const override {}
     bool IsTablePart(pugi::xml_node node) const override
     {
-        static const std::set<std::string_view> parts = {"table",          "table-row",          "table-rows",
-                                                         "table-header-rows", "table-row-group", "table-cell",
-                                                         "covered-table-cell"};
+        static const std::set<std::string_view> parts = {
+            "table",           "table-row",  "table-rows",        "table-header-rows",
+            "table-row-group", "table-cell", "covered-table-cell"};
         return node.type() == pugi::node_element && parts.count(TableLocalName(node)) > 0;
     }
     bool IsCell(pugi::xml_node node) const override
     {
         return node.type() == pugi::node_element &&
-               (TableLocalName(node) == "table-cell" || TableLocalName(node) == "covered-table-cell");
+            (TableLocalName(node) == "table-cell" || TableLocalName(node) == "covered-table-cell");
     }
     bool IsTableProperties(pugi::xml_node node) const override
     {
-        static const std::set<std::string_view> properties = {"table-column", "table-columns",
-                                                              "table-header-columns", "table-column-group"};
+        static const std::set<std::string_view> properties = {"table-column", "table-columns", "table-header-columns",
+                                                              "table-column-group"};
         return node.type() == pugi::node_element && properties.count(TableLocalName(node)) > 0;
     }
     // An OpenDocument cell may be empty; the paragraph keeps it like one a user emptied.
@@ -107,8 +120,10 @@ enum TStoryGroup { GroupHeader, GroupBody, GroupFooter };
 
 struct TStory {
     explicit TStory(std::unique_ptr<TXmlPart> part)
-        : Part(std::move(part)), T(PrefixFor(Part->Doc.document_element(), kTextNamespace, "text:")), Rules(T),
-          StylePrefix(PrefixFor(Part->Doc.document_element(), kStyleNamespace, "style:"))
+        : Part(std::move(part))
+        , T(PrefixFor(Part->Doc.document_element(), kTextNamespace, "text:"))
+        , Rules(T)
+        , StylePrefix(PrefixFor(Part->Doc.document_element(), kStyleNamespace, "style:"))
     {
     }
     std::unique_ptr<TXmlPart> Part;
@@ -263,8 +278,8 @@ std::string TOdfContent::MakeDocument(TWordPackage& package)
     if (!manifest)
         return error;
     const std::string m = PrefixFor(manifest->Doc.document_element(), kManifestNamespace, "manifest:");
-    pugi::xml_node root = manifest->Doc.document_element().find_child_by_attribute(
-        (m + "file-entry").c_str(), (m + "full-path").c_str(), "/");
+    pugi::xml_node root = manifest->Doc.document_element().find_child_by_attribute((m + "file-entry").c_str(),
+                                                                                   (m + "full-path").c_str(), "/");
     std::string type;
     if (package.Contains("mimetype")) {
         error = package.Read("mimetype", type);

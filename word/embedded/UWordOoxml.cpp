@@ -14,8 +14,10 @@ constexpr const char* kRelationshipsNamespace = "http://schemas.openxmlformats.o
 constexpr const char* kOfficeRelationships = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 constexpr const char* kContentTypesPart = "[Content_Types].xml";
 
-constexpr const char* kDocumentMain = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
-constexpr const char* kTemplateMain = "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
+constexpr const char* kDocumentMain =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
+constexpr const char* kTemplateMain =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
 constexpr const char* kMacroDocumentMain = "application/vnd.ms-word.document.macroEnabled.main+xml";
 constexpr const char* kMacroTemplateMain = "application/vnd.ms-word.template.macroEnabledTemplate.main+xml";
 constexpr const char* kSettingsType = "application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml";
@@ -32,11 +34,27 @@ const std::set<std::string>& MacroContentTypes()
 // Settings that follow "updateFields" in the element order settings.xml must keep.
 const std::set<std::string>& SettingsAfterUpdateFields()
 {
-    static const std::set<std::string> names = {
-        "hdrShapeDefaults", "footnotePr", "endnotePr", "compat", "docVars", "rsids", "mathPr",
-        "attachedSchema", "themeFontLang", "clrSchemeMapping", "doNotIncludeSubdocsInStats",
-        "doNotAutoCompressPictures", "forceUpgrade", "captions", "readModeInkLockDown", "smartTagType",
-        "schemaLibrary", "shapeDefaults", "doNotEmbedSmartTags", "decimalSymbol", "listSeparator"};
+    static const std::set<std::string> names = {"hdrShapeDefaults",
+                                                "footnotePr",
+                                                "endnotePr",
+                                                "compat",
+                                                "docVars",
+                                                "rsids",
+                                                "mathPr",
+                                                "attachedSchema",
+                                                "themeFontLang",
+                                                "clrSchemeMapping",
+                                                "doNotIncludeSubdocsInStats",
+                                                "doNotAutoCompressPictures",
+                                                "forceUpgrade",
+                                                "captions",
+                                                "readModeInkLockDown",
+                                                "smartTagType",
+                                                "schemaLibrary",
+                                                "shapeDefaults",
+                                                "doNotEmbedSmartTags",
+                                                "decimalSymbol",
+                                                "listSeparator"};
     return names;
 }
 
@@ -97,24 +115,58 @@ std::string ResolveTarget(const std::string& folder, const std::string& target)
 // The element and attribute names of one story, built with the prefix the part uses.
 struct TWNames {
     explicit TWNames(const std::string& w)
-        : P(w + "p"), R(w + "r"), RPr(w + "rPr"), PPr(w + "pPr"), T(w + "t"), Br(w + "br"), Tab(w + "tab"),
-          BookmarkStart(w + "bookmarkStart"), BookmarkEnd(w + "bookmarkEnd"),
-          CommentStart(w + "commentRangeStart"), CommentEnd(w + "commentRangeEnd"),
-          PermStart(w + "permStart"), PermEnd(w + "permEnd"), FldSimple(w + "fldSimple"),
-          FldChar(w + "fldChar"), InstrText(w + "instrText"), FldData(w + "fldData"), SectPr(w + "sectPr"),
-          PPrChange(w + "pPrChange"), Ins(w + "ins"), Del(w + "del"), MoveFrom(w + "moveFrom"),
-          MoveTo(w + "moveTo"), RPrChange(w + "rPrChange"), UpdateFields(w + "updateFields"), Name(w + "name"),
-          Id(w + "id"), Instr(w + "instr"), FldCharType(w + "fldCharType"), ColFirst(w + "colFirst"),
-          ColLast(w + "colLast"), Val(w + "val"), FfData(w + "ffData"), CheckBox(w + "checkBox"),
-          Checked(w + "checked"), DdList(w + "ddList"), Result(w + "result"), ListEntry(w + "listEntry"),
-          Tbl(w + "tbl"), Tr(w + "tr"), Tc(w + "tc"), TblPr(w + "tblPr"), TblGrid(w + "tblGrid"), TrPr(w + "trPr"),
-          TblPrEx(w + "tblPrEx"), TcPr(w + "tcPr")
+        : P(w + "p")
+        , R(w + "r")
+        , RPr(w + "rPr")
+        , PPr(w + "pPr")
+        , T(w + "t")
+        , Br(w + "br")
+        , Tab(w + "tab")
+        , BookmarkStart(w + "bookmarkStart")
+        , BookmarkEnd(w + "bookmarkEnd")
+        , CommentStart(w + "commentRangeStart")
+        , CommentEnd(w + "commentRangeEnd")
+        , PermStart(w + "permStart")
+        , PermEnd(w + "permEnd")
+        , FldSimple(w + "fldSimple")
+        , FldChar(w + "fldChar")
+        , InstrText(w + "instrText")
+        , FldData(w + "fldData")
+        , SectPr(w + "sectPr")
+        , PPrChange(w + "pPrChange")
+        , Ins(w + "ins")
+        , Del(w + "del")
+        , MoveFrom(w + "moveFrom")
+        , MoveTo(w + "moveTo")
+        , RPrChange(w + "rPrChange")
+        , UpdateFields(w + "updateFields")
+        , Name(w + "name")
+        , Id(w + "id")
+        , Instr(w + "instr")
+        , FldCharType(w + "fldCharType")
+        , ColFirst(w + "colFirst")
+        , ColLast(w + "colLast")
+        , Val(w + "val")
+        , FfData(w + "ffData")
+        , CheckBox(w + "checkBox")
+        , Checked(w + "checked")
+        , DdList(w + "ddList")
+        , Result(w + "result")
+        , ListEntry(w + "listEntry")
+        , Tbl(w + "tbl")
+        , Tr(w + "tr")
+        , Tc(w + "tc")
+        , TblPr(w + "tblPr")
+        , TblGrid(w + "tblGrid")
+        , TrPr(w + "trPr")
+        , TblPrEx(w + "tblPrEx")
+        , TcPr(w + "tcPr")
     {
     }
-    std::string P, R, RPr, PPr, T, Br, Tab, BookmarkStart, BookmarkEnd, CommentStart, CommentEnd, PermStart,
-        PermEnd, FldSimple, FldChar, InstrText, FldData, SectPr, PPrChange, Ins, Del, MoveFrom, MoveTo,
-        RPrChange, UpdateFields, Name, Id, Instr, FldCharType, ColFirst, ColLast, Val, FfData, CheckBox, Checked,
-        DdList, Result, ListEntry, Tbl, Tr, Tc, TblPr, TblGrid, TrPr, TblPrEx, TcPr;
+    std::string P, R, RPr, PPr, T, Br, Tab, BookmarkStart, BookmarkEnd, CommentStart, CommentEnd, PermStart, PermEnd,
+        FldSimple, FldChar, InstrText, FldData, SectPr, PPrChange, Ins, Del, MoveFrom, MoveTo, RPrChange, UpdateFields,
+        Name, Id, Instr, FldCharType, ColFirst, ColLast, Val, FfData, CheckBox, Checked, DdList, Result, ListEntry, Tbl,
+        Tr, Tc, TblPr, TblGrid, TrPr, TblPrEx, TcPr;
 };
 
 bool Is(pugi::xml_node node, const std::string& name)
@@ -167,15 +219,11 @@ public:
             firstProps.append_move(section);
     }
 
-    bool IsTablePart(pugi::xml_node node) const override
-    {
-        return Is(node, W.Tbl) || Is(node, W.Tr) || Is(node, W.Tc);
-    }
+    bool IsTablePart(pugi::xml_node node) const override { return Is(node, W.Tbl) || Is(node, W.Tr) || Is(node, W.Tc); }
     bool IsCell(pugi::xml_node node) const override { return Is(node, W.Tc); }
     bool IsTableProperties(pugi::xml_node node) const override
     {
-        return Is(node, W.TblPr) || Is(node, W.TblGrid) || Is(node, W.TrPr) || Is(node, W.TblPrEx) ||
-               Is(node, W.TcPr);
+        return Is(node, W.TblPr) || Is(node, W.TblGrid) || Is(node, W.TrPr) || Is(node, W.TblPrEx) || Is(node, W.TcPr);
     }
     void AddEmptyParagraph(pugi::xml_node cell) const override { cell.append_child(W.P.c_str()); }
 
@@ -188,10 +236,11 @@ enum TStoryGroup { GroupHeader, GroupBody, GroupFootnotes, GroupEndnotes, GroupF
 
 struct TStory {
     TStory(std::unique_ptr<TXmlPart> part, int group)
-        : Part(std::move(part)),
-          W(PrefixFor(Part->Doc.document_element(), kWordNamespace,
-                      PrefixFor(Part->Doc.document_element(), kWordNamespaceStrict, "w:"))),
-          Rules(W), Group(group)
+        : Part(std::move(part))
+        , W(PrefixFor(Part->Doc.document_element(), kWordNamespace,
+                      PrefixFor(Part->Doc.document_element(), kWordNamespaceStrict, "w:")))
+        , Rules(W)
+        , Group(group)
     {
     }
     std::unique_ptr<TXmlPart> Part;
@@ -324,8 +373,8 @@ bool RefTarget(const std::string& instruction, std::string& bookmark)
             continue;
         if (word == "\\*mergeformat" || word == "\\*charformat")
             continue;
-        if (word == "\\*" && i + 1 < words.size()
-            && (LowerAscii(words[i + 1]) == "mergeformat" || LowerAscii(words[i + 1]) == "charformat")) {
+        if (word == "\\*" && i + 1 < words.size() &&
+            (LowerAscii(words[i + 1]) == "mergeformat" || LowerAscii(words[i + 1]) == "charformat")) {
             ++i;
             continue;
         }
@@ -388,8 +437,8 @@ private:
     void IndexStory(std::size_t storyIndex);
     std::string FillOccurrence(std::size_t index, const std::vector<TTextPiece>& pieces);
     // Widens the range over every field it cuts, or finds the form field it belongs to.
-    std::string FitRangeToFields(TStory& story, const std::string& name, pugi::xml_node start,
-                                 pugi::xml_node end, TComplexField& form) const;
+    std::string FitRangeToFields(TStory& story, const std::string& name, pugi::xml_node start, pugi::xml_node end,
+                                 TComplexField& form) const;
     std::string FillFormField(TStory& story, TComplexField& field, const std::vector<TTextPiece>& pieces);
     std::string ReplaceFieldResult(TStory& story, TComplexField& field, const std::vector<TTextPiece>& pieces);
     // Inserts the text as one run into parent after the node (at its start when null).
@@ -421,7 +470,8 @@ std::string TOoxmlContent::ContentTypeOf(const std::string& part) const
     const std::size_t dot = part.rfind('.');
     const std::string extension = dot == std::string::npos ? std::string() : LowerAscii(part.substr(dot + 1));
     for (pugi::xml_node node : types.children())
-        if (std::strcmp(LocalName(node), "Default") == 0 && LowerAscii(node.attribute("Extension").value()) == extension)
+        if (std::strcmp(LocalName(node), "Default") == 0 &&
+            LowerAscii(node.attribute("Extension").value()) == extension)
             return node.attribute("ContentType").value();
     return {};
 }
@@ -432,7 +482,8 @@ void TOoxmlContent::SetOverride(const std::string& part, const std::string& type
     pugi::xml_node types = ContentTypes_->Doc.document_element();
     ContentTypes_->Changed = true;
     for (pugi::xml_node node : types.children())
-        if (std::strcmp(LocalName(node), "Override") == 0 && LowerAscii(node.attribute("PartName").value()) == partName) {
+        if (std::strcmp(LocalName(node), "Override") == 0 &&
+            LowerAscii(node.attribute("PartName").value()) == partName) {
             node.attribute("ContentType").set_value(type.c_str());
             return;
         }
@@ -448,7 +499,8 @@ void TOoxmlContent::RemoveOverride(const std::string& part)
     pugi::xml_node types = ContentTypes_->Doc.document_element();
     for (pugi::xml_node node = types.first_child(); node;) {
         const pugi::xml_node next = node.next_sibling();
-        if (std::strcmp(LocalName(node), "Override") == 0 && LowerAscii(node.attribute("PartName").value()) == partName) {
+        if (std::strcmp(LocalName(node), "Override") == 0 &&
+            LowerAscii(node.attribute("PartName").value()) == partName) {
             types.remove_child(node);
             ContentTypes_->Changed = true;
         }
@@ -467,8 +519,8 @@ std::string TOoxmlContent::Load(TWordPackage& package)
     if (!rootRels)
         return error;
     for (pugi::xml_node rel : rootRels->Doc.document_element().children())
-        if (TypeName(rel.attribute("Type").value()) == "officeDocument"
-            && std::strcmp(rel.attribute("TargetMode").value(), "External") != 0) {
+        if (TypeName(rel.attribute("Type").value()) == "officeDocument" &&
+            std::strcmp(rel.attribute("TargetMode").value(), "External") != 0) {
             MainPart_ = ResolveTarget("", rel.attribute("Target").value());
             break;
         }
@@ -508,8 +560,8 @@ std::string TOoxmlContent::DropMacros()
         const std::string type = TypeName(rel.attribute("Type").value());
         if (std::strcmp(rel.attribute("TargetMode").value(), "External") != 0) {
             const std::string target = ResolveTarget(folder, rel.attribute("Target").value());
-            if (type == "vbaProject" || type == "keyMapCustomizations" || type == "attachedToolbars"
-                || MacroContentTypes().count(ContentTypeOf(target))) {
+            if (type == "vbaProject" || type == "keyMapCustomizations" || type == "attachedToolbars" ||
+                MacroContentTypes().count(ContentTypeOf(target))) {
                 DropPart(target, seen);
                 relationships.remove_child(rel);
                 MainRels_->Changed = true;
@@ -533,8 +585,8 @@ void TOoxmlContent::DropPart(const std::string& part, std::set<std::string>& see
     if (const auto rels = LoadXmlPart(*Package_, relsPart, error))
         for (pugi::xml_node rel : rels->Doc.document_element().children()) {
             const std::string target = ResolveTarget(FolderOfPart(part), rel.attribute("Target").value());
-            if (std::strcmp(rel.attribute("TargetMode").value(), "External") != 0
-                && MacroContentTypes().count(ContentTypeOf(target)))
+            if (std::strcmp(rel.attribute("TargetMode").value(), "External") != 0 &&
+                MacroContentTypes().count(ContentTypeOf(target)))
                 DropPart(target, seen);
         }
     Package_->Remove(relsPart);
@@ -590,7 +642,9 @@ void TOoxmlContent::IndexStory(std::size_t storyIndex)
     TRangePairing ranges(Bookmarks_);
     for (pugi::xml_node node = story.Part->Doc.document_element(); node; node = NextInOrder(node)) {
         if (Is(node, w.BookmarkStart))
-            ranges.Open({.Story = storyIndex, .Group = story.Group, .Name = node.attribute(w.Name.c_str()).value(),
+            ranges.Open({.Story = storyIndex,
+                         .Group = story.Group,
+                         .Name = node.attribute(w.Name.c_str()).value(),
                          .Start = node},
                         node.attribute(w.Id.c_str()).value());
         else if (Is(node, w.BookmarkEnd))
@@ -635,8 +689,8 @@ std::string TOoxmlContent::Fill(const std::string& name, const std::vector<TText
         const auto left = std::count_if(found.begin(), found.end(), other);
         found.erase(std::remove_if(found.begin(), found.end(), other), found.end());
         if (left > 0)
-            Notices_.push_back("The template has " + std::to_string(left + 1) + " bookmarks named \"" + name
-                               + "\"; only the first was filled, the others were left as they are.");
+            Notices_.push_back("The template has " + std::to_string(left + 1) + " bookmarks named \"" + name +
+                               "\"; only the first was filled, the others were left as they are.");
     }
     Bookmarks_.SetCause("it lay inside the bookmark \"" + name + "\", which was filled before it");
     const std::string error =
@@ -780,7 +834,7 @@ std::string TOoxmlContent::FillOccurrence(std::size_t index, const std::vector<T
 }
 
 std::string TOoxmlContent::FitRangeToFields(TStory& story, const std::string& name, pugi::xml_node start,
-                                           pugi::xml_node end, TComplexField& form) const
+                                            pugi::xml_node end, TComplexField& form) const
 {
     const TWNames& w = story.W;
     // Each round takes in whole fields; a field that cannot be taken in whole (its end is
@@ -829,34 +883,34 @@ std::string TOoxmlContent::FillFormField(TStory& story, TComplexField& field, co
         data = field.Begin.child(w.FldChar.c_str()).append_child(w.FfData.c_str());
     const std::string answer = PiecesAsLine(pieces);
     switch (FormKindOf(field)) {
-        case TFormKind::CheckBox: {
-            pugi::xml_node box = data.child(w.CheckBox.c_str());
-            if (!box)
-                box = data.append_child(w.CheckBox.c_str());
-            while (box.remove_child(w.Checked.c_str())) {
-            }
-            box.append_child(w.Checked.c_str()).append_attribute(w.Val.c_str()) = IsYesLike(answer) ? "1" : "0";
-            return {};
+    case TFormKind::CheckBox: {
+        pugi::xml_node box = data.child(w.CheckBox.c_str());
+        if (!box)
+            box = data.append_child(w.CheckBox.c_str());
+        while (box.remove_child(w.Checked.c_str())) {
         }
-        case TFormKind::DropDown: {
-            pugi::xml_node list = data.child(w.DdList.c_str());
-            int index = -1;
-            for (pugi::xml_node entry : list.children(w.ListEntry.c_str())) {
-                ++index;
-                const std::string value = entry.attribute(w.Val.c_str()).value();
-                if (LowerAscii(value) != LowerAscii(answer))
-                    continue;
-                pugi::xml_node result = list.child(w.Result.c_str());
-                if (!result)
-                    result = list.prepend_child(w.Result.c_str());
-                result.remove_attribute(w.Val.c_str());
-                result.append_attribute(w.Val.c_str()) = index;
-                // The shown entry follows the choice, where the field shows one.
-                return field.Separate ? ReplaceFieldResult(story, field, {{TTextPiece::Text, value}}) : std::string();
-            }
-            return ReplaceFieldResult(story, field, pieces);
+        box.append_child(w.Checked.c_str()).append_attribute(w.Val.c_str()) = IsYesLike(answer) ? "1" : "0";
+        return {};
+    }
+    case TFormKind::DropDown: {
+        pugi::xml_node list = data.child(w.DdList.c_str());
+        int index = -1;
+        for (pugi::xml_node entry : list.children(w.ListEntry.c_str())) {
+            ++index;
+            const std::string value = entry.attribute(w.Val.c_str()).value();
+            if (LowerAscii(value) != LowerAscii(answer))
+                continue;
+            pugi::xml_node result = list.child(w.Result.c_str());
+            if (!result)
+                result = list.prepend_child(w.Result.c_str());
+            result.remove_attribute(w.Val.c_str());
+            result.append_attribute(w.Val.c_str()) = index;
+            // The shown entry follows the choice, where the field shows one.
+            return field.Separate ? ReplaceFieldResult(story, field, {{TTextPiece::Text, value}}) : std::string();
         }
-        default: return ReplaceFieldResult(story, field, pieces);
+        return ReplaceFieldResult(story, field, pieces);
+    }
+    default: return ReplaceFieldResult(story, field, pieces);
     }
 }
 
@@ -985,12 +1039,12 @@ void TOoxmlContent::UpdateComplexField(TStory& story, const TComplexField& field
     const TWNames& w = story.W;
     std::string bookmark;
     const std::vector<TTextPiece>* text = nullptr;
-    if (field.Nested || !field.Separate || !field.End || field.Separate == field.End
-        || !RefTarget(field.Instruction, bookmark) || !(text = FilledText(bookmark)))
+    if (field.Nested || !field.Separate || !field.End || field.Separate == field.End ||
+        !RefTarget(field.Instruction, bookmark) || !(text = FilledText(bookmark)))
         return;
     // A result that runs over paragraphs is left to the word processor's own update.
-    if (ParagraphOf(field.Separate, story.Rules) != ParagraphOf(field.End, story.Rules)
-        || !Precedes(field.Separate, field.End))
+    if (ParagraphOf(field.Separate, story.Rules) != ParagraphOf(field.End, story.Rules) ||
+        !Precedes(field.Separate, field.End))
         return;
     pugi::xml_node format;
     for (pugi::xml_node node = NextInOrder(field.Separate); node && node != field.End; node = NextInOrder(node)) {
@@ -1020,14 +1074,18 @@ void TOoxmlContent::UpdateSettings()
         Settings_ = std::make_unique<TXmlPart>();
         Settings_->Name = SettingsPart_;
         Settings_->Doc.load_string(("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-                                    "<w:settings xmlns:w=\"" + std::string(kWordNamespace) + "\"/>").c_str(),
+                                    "<w:settings xmlns:w=\"" +
+                                    std::string(kWordNamespace) + "\"/>")
+                                       .c_str(),
                                    pugi::parse_default | pugi::parse_declaration);
         SetOverride(SettingsPart_, kSettingsType);
         if (!MainRels_) {
             MainRels_ = std::make_unique<TXmlPart>();
             MainRels_->Name = RelsPartOf(MainPart_);
             MainRels_->Doc.load_string(("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-                                        "<Relationships xmlns=\"" + std::string(kRelationshipsNamespace) + "\"/>").c_str(),
+                                        "<Relationships xmlns=\"" +
+                                        std::string(kRelationshipsNamespace) + "\"/>")
+                                           .c_str(),
                                        pugi::parse_default | pugi::parse_declaration);
         }
         pugi::xml_node relationships = MainRels_->Doc.document_element();

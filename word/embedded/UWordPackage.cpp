@@ -107,8 +107,8 @@ std::unique_ptr<TWordPackage> TWordPackage::Open(std::string bytes, std::string&
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t stat;
         zip_stat_init(&stat);
-        if (zip_stat_index(archive->Zip.get(), static_cast<zip_uint64_t>(i), 0, &stat) != 0 || !stat.name
-            || !(stat.valid & ZIP_STAT_SIZE)) {
+        if (zip_stat_index(archive->Zip.get(), static_cast<zip_uint64_t>(i), 0, &stat) != 0 || !stat.name ||
+            !(stat.valid & ZIP_STAT_SIZE)) {
             error = "The package is damaged (" + ArchiveError(archive->Zip.get()) + ").";
             return nullptr;
         }

@@ -50,8 +50,8 @@ public:
 private:
     struct TEntry {
         std::string Name;
-        std::int64_t Source = -1;           // index in the original archive, -1 when new
-        std::optional<std::string> Data;    // replaced content
+        std::int64_t Source = -1;         // index in the original archive, -1 when new
+        std::optional<std::string> Data;  // replaced content
         bool Stored = false;
         std::int64_t MTime = 0;
     };

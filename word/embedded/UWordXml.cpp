@@ -14,9 +14,8 @@ namespace {
 // Everything the part holds is kept: declaration, processing instructions, comments,
 // CDATA, whitespace-only text. Line ends stay as they are, so an unchanged text node is
 // written back with the same bytes.
-constexpr unsigned kParseFlags = pugi::parse_declaration | pugi::parse_doctype | pugi::parse_pi
-    | pugi::parse_comments | pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute
-    | pugi::parse_ws_pcdata;
+constexpr unsigned kParseFlags = pugi::parse_declaration | pugi::parse_doctype | pugi::parse_pi | pugi::parse_comments |
+    pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_ws_pcdata;
 
 struct TStringWriter final : pugi::xml_writer {
     explicit TStringWriter(std::string& out) : Out(out) {}
@@ -109,7 +108,7 @@ void CollectMarkers(pugi::xml_node top, const TStoryRules& rules, std::vector<TF
 }  // namespace
 
 void RemoveKeepingMarkers(const std::vector<pugi::xml_node>& nodes, pugi::xml_node start, pugi::xml_node end,
-                 const TStoryRules& rules, const TMarkerRemoved& removed)
+                          const TStoryRules& rules, const TMarkerRemoved& removed)
 {
     std::vector<TFoundMarker> found;
     for (pugi::xml_node node : nodes)
@@ -144,8 +143,9 @@ std::unique_ptr<TXmlPart> LoadXmlPart(const TWordPackage& package, const std::st
     const std::uint64_t size = package.Size(name);
     if (size > TWordPackage::kMaxXmlPart || !package.ChargeXml(size)) {
         error = "The part \"" + name + "\" holds more XML than any document needs (" +
-                std::to_string(size > TWordPackage::kMaxXmlPart ? TWordPackage::kMaxXmlPart >> 20 : TWordPackage::kMaxXmlTotal >> 20) +
-                " MiB" + (size > TWordPackage::kMaxXmlPart ? "" : " with the parts before it") + "); it is not read.";
+            std::to_string(size > TWordPackage::kMaxXmlPart ? TWordPackage::kMaxXmlPart >> 20
+                                                            : TWordPackage::kMaxXmlTotal >> 20) +
+            " MiB" + (size > TWordPackage::kMaxXmlPart ? "" : " with the parts before it") + "); it is not read.";
         return nullptr;
     }
     auto part = std::make_unique<TXmlPart>();
@@ -165,8 +165,8 @@ std::unique_ptr<TXmlPart> LoadXmlPart(const TWordPackage& package, const std::st
     const pugi::xml_parse_result result =
         part->Doc.load_buffer_inplace(data.data(), data.size(), kParseFlags, pugi::encoding_auto);
     if (!result) {
-        error = "The part \"" + name + "\" is not well-formed XML (" + result.description() + " at byte "
-            + std::to_string(result.offset) + ").";
+        error = "The part \"" + name + "\" is not well-formed XML (" + result.description() + " at byte " +
+            std::to_string(result.offset) + ").";
         return nullptr;
     }
     if (!part->Doc.document_element()) {

@@ -46,12 +46,11 @@ pugi::xml_node PreviousInOrder(pugi::xml_node node);
 bool Precedes(pugi::xml_node a, pugi::xml_node b);
 bool IsAncestorOf(pugi::xml_node ancestor, pugi::xml_node node);
 
-
 // The end of a range (a bookmark, a comment) found in content that is removed.
 struct TRangeMarker {
-    std::string Key;     // what pairs the start and the end of one range
+    std::string Key;  // what pairs the start and the end of one range
     bool Start = false;
-    bool End = false;    // both for a point (a collapsed range)
+    bool End = false;  // both for a point (a collapsed range)
 };
 
 // How the stories of one file format are built.
@@ -107,7 +106,7 @@ void RemoveKeepingMarkers(const std::vector<pugi::xml_node>& nodes, pugi::xml_no
 // start, starts after end. Returns an error text when the range crosses the border of
 // anything else (a text box, a frame, a content control).
 [[nodiscard]] std::string ClearRange(pugi::xml_node start, pugi::xml_node end, const TStoryRules& rules,
-                       const TMarkerRemoved& removed);
+                                     const TMarkerRemoved& removed);
 
 // One occurrence of a bookmark: its markers in one story.
 struct TBookmarkOccurrence {
@@ -115,8 +114,8 @@ struct TBookmarkOccurrence {
     int Group = 0;          // lower groups come first in reading order
     std::string Name;
     pugi::xml_node Start;
-    pugi::xml_node End{};  // null for a point bookmark
-    bool Dead = false;     // a marker was removed with the content around it
+    pugi::xml_node End{};     // null for a point bookmark
+    bool Dead = false;        // a marker was removed with the content around it
     std::string RemovedBy{};  // then: what removed it (UTF-8)
 };
 
@@ -137,7 +136,7 @@ public:
     // Calls fill for each of the occurrences that is still live when its turn comes
     // (filling one may destroy another); stops at the first error text.
     [[nodiscard]] std::string FillEach(const std::vector<std::size_t>& found,
-                         const std::function<std::string(std::size_t index)>& fill);
+                                       const std::function<std::string(std::size_t index)>& fill);
     // The names of the live occurrences by group, within a group in the order added;
     // each once.
     std::vector<std::string> Names() const;
@@ -150,7 +149,10 @@ public:
     // no occurrence of it was destroyed.
     std::string RemovalCause(const std::string& name) const;
     // Forget, for the edits that remove content.
-    TMarkerRemoved Forgetter() { return [this](pugi::xml_node marker) { Forget(marker); }; }
+    TMarkerRemoved Forgetter()
+    {
+        return [this](pugi::xml_node marker) { Forget(marker); };
+    }
 
 private:
     std::vector<std::size_t> Live(const std::vector<std::size_t>& indices) const;

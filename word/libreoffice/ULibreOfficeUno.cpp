@@ -148,14 +148,10 @@ std::string DocumentExtensionFor(const std::string& templateFile)
 const char* FilterFor(const std::string& path)
 {
     static const std::pair<const char*, const char*> filters[] = {
-        {".odt", "writer8"},
-        {".ott", "writer8_template"},
-        {".docx", "MS Word 2007 XML"},
-        {".dotx", "MS Word 2007 XML Template"},
-        {".doc", "MS Word 97"},
-        {".dot", "MS Word 97 Vorlage"},
-        {".rtf", "Rich Text Format"},
-        {".pdf", "writer_pdf_Export"},
+        {".odt", "writer8"},           {".ott", "writer8_template"},
+        {".docx", "MS Word 2007 XML"}, {".dotx", "MS Word 2007 XML Template"},
+        {".doc", "MS Word 97"},        {".dot", "MS Word 97 Vorlage"},
+        {".rtf", "Rich Text Format"},  {".pdf", "writer_pdf_Export"},
     };
     const std::string extension = LowerExtension(path);
     for (const auto& [known, filter] : filters)

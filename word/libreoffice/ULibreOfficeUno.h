@@ -95,7 +95,6 @@ std::string ToText(const OUString& text);
 // An office message without the source position the bridge appends ("... at ./x.cxx:12").
 std::string MessageOf(const css::uno::Exception& exception);
 
-
 // ---- Files -------------------------------------------------------------------------------
 
 std::string AbsolutePath(const std::string& path);
@@ -108,7 +107,6 @@ OUString FileUrl(const std::string& path);
 bool PathOfFileUrl(const OUString& url, std::string& path);
 
 bool FileExists(const std::string& path);
-
 
 // The finished document keeps the family of its template.
 std::string DocumentExtensionFor(const std::string& templateFile);

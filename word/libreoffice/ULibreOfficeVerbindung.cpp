@@ -69,8 +69,9 @@ TSession::TAttach TSession::Attach(const std::string& pipe, int seconds, std::st
         return TAttach::Failed;
     }
     error = Call(seconds, [&] {
-        Context.set(Reference<css::bridge::XBridge>(Bridge, UNO_QUERY_THROW)->getInstance("StarOffice.ComponentContext"),
-                    UNO_QUERY_THROW);
+        Context.set(
+            Reference<css::bridge::XBridge>(Bridge, UNO_QUERY_THROW)->getInstance("StarOffice.ComponentContext"),
+            UNO_QUERY_THROW);
         Desktop.set(Context->getServiceManager()->createInstanceWithContext("com.sun.star.frame.Desktop", Context),
                     UNO_QUERY_THROW);
         return std::string();
@@ -118,7 +119,7 @@ std::string TSession::Call(int seconds, const std::function<std::string()>& body
         if (Process && (Headless || !AnyShown))
             Process->Kill();
         return "LibreOffice did not answer within " + std::to_string(std::max(1, seconds)) +
-               " seconds; the connection was dropped.";
+            " seconds; the connection was dropped.";
     }
     if (Lost) {
         DropBridge();
@@ -155,7 +156,8 @@ void TSession::Shutdown(const void* caller)
             Reference<css::uno::XInterface> model(each->nextElement(), UNO_QUERY);
             if (!model.is())
                 continue;
-            const auto known = std::find_if(docs.begin(), docs.end(), [&](const TOurDoc& d) { return d.Model == model; });
+            const auto known =
+                std::find_if(docs.begin(), docs.end(), [&](const TOurDoc& d) { return d.Model == model; });
             // Without a display nobody sees a window, and the caller's own documents there
             // were never in anyone's hands.
             if (known != docs.end() && known->Owner == caller && (Headless || !known->Shown))
@@ -243,7 +245,8 @@ void TSession::EndWhenEmpty()
         {
             std::lock_guard<std::mutex> docs(DocsMutex);
             for (const Reference<css::uno::XInterface>& model : closed) {
-                const auto known = std::find_if(Docs.begin(), Docs.end(), [&](const TOurDoc& d) { return d.Model == model; });
+                const auto known =
+                    std::find_if(Docs.begin(), Docs.end(), [&](const TOurDoc& d) { return d.Model == model; });
                 if (known == Docs.end())
                     continue;  // closed by the program itself
                 shownClosed = shownClosed || known->Shown;

@@ -33,10 +33,7 @@ using rtl::OUString;
 [[nodiscard]] std::string LocalContext(Reference<css::uno::XComponentContext>& context);
 
 struct TWordLibreOfficeApp::TSession {
-    explicit TSession(const TLibreOfficeOptions& options)
-        : Options(options), Watchdog([this] { DropBridge(); })
-    {
-    }
+    explicit TSession(const TLibreOfficeOptions& options) : Options(options), Watchdog([this] { DropBridge(); }) {}
     TSession(const TSession&) = delete;
     TSession& operator=(const TSession&) = delete;
     ~TSession()

@@ -81,8 +81,7 @@ private:
         Reference<css::style::XStyleFamiliesSupplier> families(Model_, UNO_QUERY);
         if (!families.is())
             return;
-        Reference<css::container::XNameAccess> styles(families->getStyleFamilies()->getByName("PageStyles"),
-                                                      UNO_QUERY);
+        Reference<css::container::XNameAccess> styles(families->getStyleFamilies()->getByName("PageStyles"), UNO_QUERY);
         if (!styles.is())
             return;
         const std::string prefix = kind;
@@ -355,7 +354,8 @@ void SelectEntry(const Reference<css::text::XFormField>& field, const OUString& 
 // A text form field gets the answer as its result, between its separator and its end.
 void ReplaceResult(const Reference<css::text::XFormField>& field, const std::vector<TTextPiece>& pieces)
 {
-    const Reference<css::text::XTextRange> whole = Reference<css::text::XTextContent>(field, UNO_QUERY_THROW)->getAnchor();
+    const Reference<css::text::XTextRange> whole =
+        Reference<css::text::XTextContent>(field, UNO_QUERY_THROW)->getAnchor();
     const Reference<css::text::XText> story = whole->getText();
     // The range starts with the field's own start; fields in its result nest.
     Reference<css::text::XTextRange> separator, end;
@@ -465,8 +465,8 @@ bool IsProtectedFile(const std::string& file)
         return false;
     std::string ignored, manifest;
     const std::unique_ptr<TWordPackage> package = TWordPackage::Open(std::move(bytes), ignored);
-    return package && package->Contains("META-INF/manifest.xml")
-        && package->Read("META-INF/manifest.xml", manifest).empty() && ManifestEncrypts(manifest);
+    return package && package->Contains("META-INF/manifest.xml") &&
+        package->Read("META-INF/manifest.xml", manifest).empty() && ManifestEncrypts(manifest);
 }
 
 bool IsTextFile(const std::string& file)
@@ -481,8 +481,10 @@ class TWordLibreOfficeDoc final : public TWordDoc {
 public:
     TWordLibreOfficeDoc(std::shared_ptr<TSession> session, Reference<css::uno::XInterface> model,
                         std::string templateFile, bool visible)
-        : Session_(std::move(session)), Model_(std::move(model)), Template_(std::move(templateFile)),
-          Visible_(visible)
+        : Session_(std::move(session))
+        , Model_(std::move(model))
+        , Template_(std::move(templateFile))
+        , Visible_(visible)
     {
     }
 
@@ -498,8 +500,7 @@ public:
     std::string UpdateFields() override;
     std::vector<std::string> BookmarkNames() const override;
     std::string Extension() const override { return DocumentExtensionFor(Template_); }
-    std::string ShowDocument(const std::string& folder, const std::string& baseName,
-                             std::string& writtenFile) override;
+    std::string ShowDocument(const std::string& folder, const std::string& baseName, std::string& writtenFile) override;
     std::string SaveAs(const std::string& path, bool overwrite) override;
     void Close() override;
     bool Visible() const override { return Visible_; }
@@ -551,9 +552,10 @@ std::string TWordLibreOfficeDoc::FillBookmark(const std::string& name, const std
         return std::string();
     });
     if (missing && unnamedFields)
-        return MissingBookmarkError(name) + " LibreOffice reads the template without the names of some of its "
-               "form fields (drop-downs or check boxes whose bookmark starts inside the field); the built-in "
-               "engine fills them in a .docx template.";
+        return MissingBookmarkError(name) +
+            " LibreOffice reads the template without the names of some of its "
+            "form fields (drop-downs or check boxes whose bookmark starts inside the field); the built-in "
+            "engine fills them in a .docx template.";
     if (missing)
         return MissingBookmarkError(name);
     if (!error.empty())
@@ -616,7 +618,7 @@ std::string TWordLibreOfficeDoc::SaveAs(const std::string& path, bool overwrite)
     const std::string filter = FilterFor(path);
     if (filter.empty())
         return "The document " + Quoted(path) + " cannot be written: LibreOffice is not asked to write " +
-               Quoted(LowerExtension(path)) + " files.";
+            Quoted(LowerExtension(path)) + " files.";
     if (!overwrite && FileExists(path))
         return "The document " + Quoted(path) + " exists already.";
     const std::string error = Session_->Call(Session_->Options.LoadSeconds, [&] {
@@ -687,7 +689,6 @@ TWordLibreOfficeApp::~TWordLibreOfficeApp()
         Session_->Shutdown(this);
 }
 
-
 void TWordLibreOfficeApp::Release()
 {
     if (!Session_)
@@ -729,8 +730,7 @@ std::string TWordLibreOfficeApp::Connect(bool& attached)
         if (session->TimedOut)
             return error;
         break;
-    case TSession::TAttach::NotListening:
-        break;
+    case TSession::TAttach::NotListening: break;
     }
     error = StartOffice();
     if (!error.empty())
@@ -745,7 +745,7 @@ std::string TWordLibreOfficeApp::StartOffice()
 {
     if (::access(Options_.Program.c_str(), X_OK) != 0)
         return "LibreOffice is not installed (" + Quoted(Options_.Program) +
-               " is missing): install LibreOffice Writer.";
+            " is missing): install LibreOffice Writer.";
     auto session = std::make_shared<TSession>(Options_);
     session->Headless = Options_.Headless || !HasDisplay();
     std::vector<std::string> arguments = {Options_.Program};
@@ -765,8 +765,8 @@ std::string TWordLibreOfficeApp::StartOffice()
     std::string lastError;
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::seconds>(deadline - TClock::now()).count();
-        const TSession::TAttach result =
-            session->Attach(Options_.Pipe, static_cast<int>(std::clamp<long long>(left, 1, Options_.CallSeconds)), error);
+        const TSession::TAttach result = session->Attach(
+            Options_.Pipe, static_cast<int>(std::clamp<long long>(left, 1, Options_.CallSeconds)), error);
         if (result == TSession::TAttach::Attached)
             break;
         // An office still starting up may take a connection and drop it again.
@@ -776,14 +776,14 @@ std::string TWordLibreOfficeApp::StartOffice()
         // the user already runs; that one opens the pipe in a moment.
         if (!handedOver && !process->Running()) {
             if (process->ExitStatus() != 0)
-                return "LibreOffice ended right after its start (exit status " +
-                       std::to_string(process->ExitStatus()) + ").";
+                return "LibreOffice ended right after its start (exit status " + std::to_string(process->ExitStatus()) +
+                    ").";
             handedOver = true;
         }
         if (TClock::now() >= deadline) {
             process->Kill();
             return "LibreOffice did not answer within " + std::to_string(Options_.StartSeconds) +
-                   " seconds of its start" + (lastError.empty() ? "." : " (" + lastError + ").");
+                " seconds of its start" + (lastError.empty() ? "." : " (" + lastError + ").");
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
@@ -853,7 +853,8 @@ std::unique_ptr<TWordDoc> TWordLibreOfficeApp::AddDocument(const std::string& te
             Property("MacroExecutionMode", Value(css::document::MacroExecMode::NEVER_EXECUTE)),
         });
         Reference<css::frame::XComponentLoader> loader(session->Desktop, UNO_QUERY_THROW);
-        Reference<css::lang::XComponent> component = loader->loadComponentFromURL(FileUrl(file), "_blank", 0, arguments);
+        Reference<css::lang::XComponent> component =
+            loader->loadComponentFromURL(FileUrl(file), "_blank", 0, arguments);
         if (!component.is())
             return std::string("LibreOffice cannot open it.");
         model.set(component, UNO_QUERY);
@@ -929,10 +930,9 @@ std::string TWordLibreOfficeApp::UserTemplateFolder()
     std::string folder;
     std::shared_ptr<TSession> session = Session_;
     const std::string error = session->Call(Options_.CallSeconds, [&] {
-        Reference<css::beans::XPropertySet> paths(
-            session->Context->getServiceManager()->createInstanceWithContext("com.sun.star.util.PathSettings",
-                                                                             session->Context),
-            UNO_QUERY_THROW);
+        Reference<css::beans::XPropertySet> paths(session->Context->getServiceManager()->createInstanceWithContext(
+                                                      "com.sun.star.util.PathSettings", session->Context),
+                                                  UNO_QUERY_THROW);
         OUString url;
         paths->getPropertyValue("Template_writable") >>= url;
         if (!PathOfFileUrl(url, folder))

@@ -11,8 +11,8 @@ namespace {
 
 std::string R(const std::string& text, const std::string& props = {})
 {
-    return "<w:r>" + (props.empty() ? std::string() : "<w:rPr>" + props + "</w:rPr>")
-        + "<w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
+    return "<w:r>" + (props.empty() ? std::string() : "<w:rPr>" + props + "</w:rPr>") + "<w:t xml:space=\"preserve\">" +
+        text + "</w:t></w:r>";
 }
 std::string BS(int id, const std::string& name)
 {
@@ -70,32 +70,63 @@ struct TFillCase {
 TEST(WordEmbeddedDocx, FillReplacesTheBookmarkContent)
 {
     const std::string textBox =
-        "<w:r><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:drawing><wps:txbx><w:txbxContent>"
-        + P(BS(20, "Box") + R("old") + BE(20))
-        + "</w:txbxContent></wps:txbx></w:drawing></mc:Choice><mc:Fallback><w:pict><v:textbox><w:txbxContent>"
-        + P(BS(20, "Box") + R("old") + BE(20)) + "</w:txbxContent></v:textbox></w:pict></mc:Fallback>"
-          "</mc:AlternateContent></w:r>";
+        "<w:r><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:drawing><wps:txbx><w:txbxContent>" +
+        P(BS(20, "Box") + R("old") + BE(20)) +
+        "</w:txbxContent></wps:txbx></w:drawing></mc:Choice><mc:Fallback><w:pict><v:textbox><w:txbxContent>" +
+        P(BS(20, "Box") + R("old") + BE(20)) +
+        "</w:txbxContent></v:textbox></w:pict></mc:Fallback>"
+        "</mc:AlternateContent></w:r>";
     const std::vector<TFillCase> cases = {
-        {"run-split bookmark", P(R("Dear ") + BS(1, "Name") + R("Na", "<w:b/>") + R("me") + BE(1) + R(",")), "Name",
-         "M\xFCller", {"Dear M\xC3\xBCller,"}, "M\xC3\xBCller"},
-        {"point bookmark", P(R("Date: ") + BS(2, "Date") + BE(2) + R(".")), "Date", "15.03.2024",
-         {"Date: 15.03.2024."}, "15.03.2024"},
+        {"run-split bookmark",
+         P(R("Dear ") + BS(1, "Name") + R("Na", "<w:b/>") + R("me") + BE(1) + R(",")),
+         "Name",
+         "M\xFCller",
+         {"Dear M\xC3\xBCller,"},
+         "M\xC3\xBCller"},
+        {"point bookmark",
+         P(R("Date: ") + BS(2, "Date") + BE(2) + R(".")),
+         "Date",
+         "15.03.2024",
+         {"Date: 15.03.2024."},
+         "15.03.2024"},
         {"table cell",
-         "<w:tbl><w:tr><w:tc>" + P(R("Name")) + "</w:tc><w:tc>" + P(BS(3, "Cell") + R("x") + BE(3))
-             + "</w:tc></w:tr></w:tbl>" + P(""),
-         "Cell", "Answer", {"Name", "Answer", ""}, "Answer"},
+         "<w:tbl><w:tr><w:tc>" + P(R("Name")) + "</w:tc><w:tc>" + P(BS(3, "Cell") + R("x") + BE(3)) +
+             "</w:tc></w:tr></w:tbl>" + P(""),
+         "Cell",
+         "Answer",
+         {"Name", "Answer", ""},
+         "Answer"},
         {"spanning paragraphs",
          P(R("A ") + BS(4, "Span") + R("one")) + P(R("two")) + P(R("three") + BE(4) + R(" B")) + P(R("next")),
-         "Span", "X", {"A X B", "next"}, "X"},
-        {"memo with vertical tabs", P(BS(5, "Memo") + R("old") + BE(5)), "Memo", "Line 1\vLine 2\vLine 3",
-         {"Line 1\nLine 2\nLine 3"}, "Line 1\nLine 2\nLine 3"},
-        {"other line ends and a tab", P(BS(5, "Memo") + R("old") + BE(5)), "Memo", "a\r\nb\rc\nd\te\x01",
-         {"a\nb\nc\nd\te"}, "a\nb\nc\nd\te"},
+         "Span",
+         "X",
+         {"A X B", "next"},
+         "X"},
+        {"memo with vertical tabs",
+         P(BS(5, "Memo") + R("old") + BE(5)),
+         "Memo",
+         "Line 1\vLine 2\vLine 3",
+         {"Line 1\nLine 2\nLine 3"},
+         "Line 1\nLine 2\nLine 3"},
+        {"other line ends and a tab",
+         P(BS(5, "Memo") + R("old") + BE(5)),
+         "Memo",
+         "a\r\nb\rc\nd\te\x01",
+         {"a\nb\nc\nd\te"},
+         "a\nb\nc\nd\te"},
         {"empty answer", P(R("a") + BS(6, "Empty") + R("old") + BE(6) + R("b")), "Empty", "", {"ab"}, ""},
-        {"bookmark around whole paragraphs", BS(7, "Block") + P(R("one")) + P(R("two")) + BE(7) + P(R("after")),
-         "Block", "X", {"X", "after"}, "X"},
+        {"bookmark around whole paragraphs",
+         BS(7, "Block") + P(R("one")) + P(R("two")) + BE(7) + P(R("after")),
+         "Block",
+         "X",
+         {"X", "after"},
+         "X"},
         {"name in other case", P(BS(1, "Name") + R("old") + BE(1)), "NAME", "X", {"X"}, "X"},
-        {"text box, both copies", P(R("see ") + textBox), "Box", "In the box", {"see ", "In the box", "In the box"},
+        {"text box, both copies",
+         P(R("see ") + textBox),
+         "Box",
+         "In the box",
+         {"see ", "In the box", "In the box"},
          "In the box"},
     };
     for (const TFillCase& c : cases) {
@@ -117,8 +148,8 @@ TEST(WordEmbeddedDocx, FormFieldsTakeTheAnswerAndNoFieldIsCut)
         const char* Expect;                   // an XPath that must find a node afterwards
     };
     const std::string blank = "\xE2\x80\x82\xE2\x80\x82\xE2\x80\x82";
-    const std::vector<std::string> untouched = {"Name: " + blank + " (bitte vollst\xC3\xA4ndig)", "Einverstanden: ",
-                                                "Farbe: Rot", "Stand: vom 01.01.2026 Ende"};
+    const std::vector<std::string> untouched = {"Name: " + blank + " (bitte vollst\xC3\xA4ndig)",
+                                                "Einverstanden: ", "Farbe: Rot", "Stand: vom 01.01.2026 Ende"};
     const auto with = [&](std::size_t row, const std::string& text) {
         std::vector<std::string> paragraphs = untouched;
         paragraphs[row] = text;
@@ -149,10 +180,12 @@ TEST(WordEmbeddedDocx, FormFieldsTakeTheAnswerAndNoFieldIsCut)
     // A bookmark from before a text form field into its result, with text after the field:
     // the bookmark is the form field's, which keeps its field.
     const std::string intoResult =
-        P(R("Name: ") + BS(5, "Kurz") + "<w:r><w:fldChar w:fldCharType=\"begin\"><w:ffData><w:name w:val=\"Text9\"/>"
+        P(R("Name: ") + BS(5, "Kurz") +
+          "<w:r><w:fldChar w:fldCharType=\"begin\"><w:ffData><w:name w:val=\"Text9\"/>"
           "<w:textInput/></w:ffData></w:fldChar></w:r><w:r><w:instrText> FORMTEXT </w:instrText></w:r>"
-          "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>" + R("al") + BE(5) + R("t")
-          + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>" + R(" Ende")) + P(R("Noch ein Absatz"));
+          "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>" +
+          R("al") + BE(5) + R("t") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>" + R(" Ende")) +
+        P(R("Noch ein Absatz"));
     const std::string filled = FilledBody(intoResult, "Kurz", "Anna");
     EXPECT_EQ(FieldProblems(filled), "");
     EXPECT_EQ(DocxParagraphs(filled), (std::vector<std::string>{"Name: Anna Ende", "Noch ein Absatz"}));
@@ -170,12 +203,13 @@ TEST(WordEmbeddedDocx, FormFieldsTakeTheAnswerAndNoFieldIsCut)
 TEST(WordEmbeddedDocx, OfBookmarksNamedAlikeTheFirstIsFilledAndTheOthersNoted)
 {
     TDocxLayout layout;
-    layout.Body = P(BS(1, "Name") + R("eins") + BE(1)) + P(BS(2, "name") + R("zwei") + BE(2))
-        + P(BS(3, "Name") + R("drei") + BE(3)) + P(BS(4, "Ort") + R("x") + BE(4));
+    layout.Body = P(BS(1, "Name") + R("eins") + BE(1)) + P(BS(2, "name") + R("zwei") + BE(2)) +
+        P(BS(3, "Name") + R("drei") + BE(3)) + P(BS(4, "Ort") + R("x") + BE(4));
     auto doc = Load(MakeDocx(layout));
     EXPECT_EQ(doc->FillBookmark("Name", "Anna"), "");
-    EXPECT_EQ(doc->TakeNotices(), (std::vector<std::string>{"The template has 2 bookmarks named \"Name\"; only the "
-                                                            "first was filled, the others were left as they are."}));
+    EXPECT_EQ(doc->TakeNotices(),
+              (std::vector<std::string>{"The template has 2 bookmarks named \"Name\"; only the "
+                                        "first was filled, the others were left as they are."}));
     EXPECT_TRUE(doc->TakeNotices().empty()) << "a note is handed out once";
     EXPECT_EQ(doc->FillBookmark("Ort", "Berlin"), "");
     EXPECT_TRUE(doc->TakeNotices().empty());
@@ -187,10 +221,16 @@ TEST(WordEmbeddedDocx, OfBookmarksNamedAlikeTheFirstIsFilledAndTheOthersNoted)
 TEST(WordEmbeddedDocx, NamesTheFileEncodingCannotHoldAreKeptApart)
 {
     TDocxLayout layout;
-    layout.Body = P(BS(1, "\xD0\x98\xD0\xBC\xD1\x8F") + R("a") + BE(1)) + P(BS(2, "Stra\xC3\x9F" "e") + R("b") + BE(2))
-        + P(BS(3, "_Toc1") + BE(3));
+    layout.Body = P(BS(1, "\xD0\x98\xD0\xBC\xD1\x8F") + R("a") + BE(1)) +
+        P(BS(2,
+             "Stra\xC3\x9F"
+             "e") +
+          R("b") + BE(2)) +
+        P(BS(3, "_Toc1") + BE(3));
     auto doc = Load(MakeDocx(layout));
-    EXPECT_EQ(doc->Bookmarks(), (std::vector<std::string>{"Stra\xDF" "e"}));
+    EXPECT_EQ(doc->Bookmarks(),
+              (std::vector<std::string>{"Stra\xDF"
+                                        "e"}));
     const TBookmarkNamen names = SplitBookmarkNames(doc->BookmarkNames());
     EXPECT_EQ(names.Usable, doc->Bookmarks());
     EXPECT_EQ(names.Unusable, (std::vector<std::string>{"\xD0\x98\xD0\xBC\xD1\x8F"}));
@@ -206,9 +246,9 @@ TEST(WordEmbeddedDocx, NewTextTakesTheFormattingOfTheRunItReplaces)
     EXPECT_EQ(Count(xml, "//w:r[w:t='new']/w:rPr/w:i"), 1u);
     EXPECT_EQ(Count(xml, "//w:r[w:t='new']/w:rPr/w:b"), 0u);
     // A tracked format change of the old run is not carried over.
-    xml = FilledBody(P(BS(1, "A") + R("x", "<w:u w:val=\"single\"/><w:rPrChange w:id=\"9\"><w:rPr/></w:rPrChange>")
-                       + BE(1)),
-                     "A", "new");
+    xml = FilledBody(
+        P(BS(1, "A") + R("x", "<w:u w:val=\"single\"/><w:rPrChange w:id=\"9\"><w:rPr/></w:rPrChange>") + BE(1)), "A",
+        "new");
     EXPECT_EQ(Count(xml, "//w:r[w:t='new']/w:rPr/w:u"), 1u);
     EXPECT_EQ(Count(xml, "//w:rPrChange"), 0u);
 }
@@ -228,15 +268,16 @@ TEST(WordEmbeddedDocx, OtherBookmarksReachingIntoTheRangeSurvive)
 {
     TDocxLayout layout;
     // Outer ends inside Target; Inner lies wholly inside Whole.
-    layout.Body = P(BS(8, "Outer") + R("a") + BS(9, "Target") + R("b") + BE(8) + R("c") + BE(9) + R("d"))
-        + P(BS(10, "Whole") + R("e") + BS(11, "Inner") + R("f") + BE(11) + BE(10));
+    layout.Body = P(BS(8, "Outer") + R("a") + BS(9, "Target") + R("b") + BE(8) + R("c") + BE(9) + R("d")) +
+        P(BS(10, "Whole") + R("e") + BS(11, "Inner") + R("f") + BE(11) + BE(10));
     auto doc = Load(MakeDocx(layout));
     EXPECT_EQ(doc->FillBookmark("Target", "X"), "");
     EXPECT_EQ(doc->FillBookmark("Whole", "Y"), "");
     EXPECT_EQ(doc->Bookmarks(), (std::vector<std::string>{"Outer", "Target", "Whole"}));
     // The bookmark that went with another's content says so.
-    EXPECT_EQ(doc->FillBookmark("Inner", "Z"), "The bookmark \"Inner\" no longer exists: it lay inside the "
-                                               "bookmark \"Whole\", which was filled before it.");
+    EXPECT_EQ(doc->FillBookmark("Inner", "Z"),
+              "The bookmark \"Inner\" no longer exists: it lay inside the "
+              "bookmark \"Whole\", which was filled before it.");
     const std::string xml = PartOf(Bytes(*doc), "word/document.xml");
     EXPECT_EQ(DocxParagraphs(xml), (std::vector<std::string>{"aXd", "Y"}));
     EXPECT_EQ(DocxBookmarkText(xml, "Outer"), "a");
@@ -249,8 +290,8 @@ TEST(WordEmbeddedDocx, OtherBookmarksReachingIntoTheRangeSurvive)
 TEST(WordEmbeddedDocx, SpanningParagraphsKeepsTheLastSectionBreak)
 {
     const std::string xml =
-        FilledBody(P(BS(1, "A") + R("one")) + "<w:p><w:pPr><w:sectPr><w:pgSz w:w=\"100\"/></w:sectPr></w:pPr>"
-                       + R("two") + BE(1) + "</w:p>" + P(R("next section")),
+        FilledBody(P(BS(1, "A") + R("one")) + "<w:p><w:pPr><w:sectPr><w:pgSz w:w=\"100\"/></w:sectPr></w:pPr>" +
+                       R("two") + BE(1) + "</w:p>" + P(R("next section")),
                    "A", "X");
     EXPECT_EQ(DocxParagraphs(xml), (std::vector<std::string>{"X", "next section"}));
     EXPECT_EQ(Count(xml, "//w:p[1]/w:pPr/w:sectPr/w:pgSz"), 1u);
@@ -261,25 +302,43 @@ TEST(WordEmbeddedDocx, SpanningParagraphsKeepsTheLastSectionBreak)
 // inside emptied, and the table still a table.
 TEST(WordEmbeddedDocx, BookmarksAcrossCellsRowsAndTablesLeaveValidTables)
 {
-    const auto cell = [](const std::string& inner) { return "<w:tc><w:tcPr><w:tcW w:w=\"2000\"/></w:tcPr>" + P(inner) + "</w:tc>"; };
+    const auto cell = [](const std::string& inner) {
+        return "<w:tc><w:tcPr><w:tcW w:w=\"2000\"/></w:tcPr>" + P(inner) + "</w:tc>";
+    };
     const auto table = [](const std::string& rows) {
         return "<w:tbl><w:tblPr><w:tblW w:w=\"0\"/></w:tblPr><w:tblGrid><w:gridCol/><w:gridCol/></w:tblGrid>" + rows +
-               "</w:tbl>";
+            "</w:tbl>";
     };
     const auto row = [](const std::string& cells) { return "<w:tr><w:trPr/>" + cells + "</w:tr>"; };
     const std::vector<TFillCase> cases = {
         {"across the cells of a row",
-         table(row(cell(R("a") + BS(1, "A") + R("x")) + cell(R("y") + BE(1) + R("b")))) + P(R("nach")), "A", "X",
-         {"aX", "b", "nach"}, "X|"},
-        {"across rows", table(row(cell(BS(1, "A") + R("1")) + cell(R("2"))) + row(cell(R("3")) + cell(R("4"))) +
-                                  row(cell(R("5")) + cell(R("6") + BE(1) + R("!")))) + P(""),
-         "A", "X", {"X", "", "", "!", ""}, "X|||"},
-        {"around a whole table", P(R("vor")) + BS(1, "A") + table(row(cell(R("1")) + cell(R("2"))) +
-                                                                  row(cell(R("3")) + cell(R("4")))) + BE(1) + P(R("nach")),
-         "A", "X", {"vor", "X", "", "", "", "nach"}, "X|||"},
-        {"from a paragraph into a table", P(R("vor ") + BS(1, "A") + R("weg")) +
-                                               table(row(cell(R("1")) + cell(R("2"))) + row(cell(R("3")) + cell(R("4") + BE(1) + R("!")))),
-         "A", "X", {"vor X", "", "!"}, "X||"},
+         table(row(cell(R("a") + BS(1, "A") + R("x")) + cell(R("y") + BE(1) + R("b")))) + P(R("nach")),
+         "A",
+         "X",
+         {"aX", "b", "nach"},
+         "X|"},
+        {"across rows",
+         table(row(cell(BS(1, "A") + R("1")) + cell(R("2"))) + row(cell(R("3")) + cell(R("4"))) +
+               row(cell(R("5")) + cell(R("6") + BE(1) + R("!")))) +
+             P(""),
+         "A",
+         "X",
+         {"X", "", "", "!", ""},
+         "X|||"},
+        {"around a whole table",
+         P(R("vor")) + BS(1, "A") + table(row(cell(R("1")) + cell(R("2"))) + row(cell(R("3")) + cell(R("4")))) + BE(1) +
+             P(R("nach")),
+         "A",
+         "X",
+         {"vor", "X", "", "", "", "nach"},
+         "X|||"},
+        {"from a paragraph into a table",
+         P(R("vor ") + BS(1, "A") + R("weg")) +
+             table(row(cell(R("1")) + cell(R("2"))) + row(cell(R("3")) + cell(R("4") + BE(1) + R("!")))),
+         "A",
+         "X",
+         {"vor X", "", "!"},
+         "X||"},
     };
     for (const TFillCase& c : cases) {
         SCOPED_TRACE(c.Label);
@@ -294,7 +353,7 @@ TEST(WordEmbeddedDocx, BookmarksAcrossCellsRowsAndTablesLeaveValidTables)
     }
     // A range that leaves a text box stays an error and changes nothing.
     const std::string box = "<w:r><w:drawing><wps:txbx><w:txbxContent>" + P(BS(1, "A") + R("x")) +
-                            "</w:txbxContent></wps:txbx></w:drawing></w:r>";
+        "</w:txbxContent></wps:txbx></w:drawing></w:r>";
     TDocxLayout layout;
     layout.Body = P(box) + P(R("y") + BE(1));
     auto doc = Load(MakeDocx(layout));
@@ -323,29 +382,40 @@ TEST(WordEmbeddedDocx, HeadersFootersAndFootnotesAreFilled)
 TEST(WordEmbeddedDocx, MissingBookmarkIsAnErrorTextAndTheOthersAreFilled)
 {
     TDocxLayout layout;
-    layout.Body = P(BS(1, "Stra\xC3\x9F" "e") + BE(1));
+    layout.Body = P(BS(1,
+                       "Stra\xC3\x9F"
+                       "e") +
+                    BE(1));
     auto doc = Load(MakeDocx(layout));
-    EXPECT_EQ(doc->Bookmarks(), (std::vector<std::string>{"Stra\xDF" "e"}));
+    EXPECT_EQ(doc->Bookmarks(),
+              (std::vector<std::string>{"Stra\xDF"
+                                        "e"}));
     EXPECT_EQ(doc->FillBookmark("Ort", "x"), "The bookmark \"Ort\" does not exist.");
-    EXPECT_EQ(doc->FillBookmark("Stra\xDF" "e", "Hauptstra\xDF" "e 1"), "");
+    EXPECT_EQ(doc->FillBookmark("Stra\xDF"
+                                "e",
+                                "Hauptstra\xDF"
+                                "e 1"),
+              "");
     EXPECT_EQ(DocxParagraphs(PartOf(Bytes(*doc), "word/document.xml")),
-              (std::vector<std::string>{"Hauptstra\xC3\x9F" "e 1"}));
+              (std::vector<std::string>{"Hauptstra\xC3\x9F"
+                                        "e 1"}));
 }
 
 TEST(WordEmbeddedDocx, UpdateFieldsShowsFilledBookmarksInReferences)
 {
     TDocxLayout layout;
     const std::string complex = [](const std::string& instruction, const std::string& result) {
-        return "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText xml:space=\"preserve\">" + instruction
-            + "</w:instrText></w:r><w:r><w:instrText> \\h </w:instrText></w:r>"
-              "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
-            + R(result, "<w:i/>") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
+        return "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText xml:space=\"preserve\">" +
+            instruction +
+            "</w:instrText></w:r><w:r><w:instrText> \\h </w:instrText></w:r>"
+            "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>" +
+            R(result, "<w:i/>") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
     }(" REF Name", "old");
-    layout.Body = P(BS(1, "Name") + R("n") + BE(1))
-        + P("<w:fldSimple w:instr=\" REF Name \\h \\* MERGEFORMAT \">" + R("old", "<w:b/>") + "</w:fldSimple>")
-        + P(complex) + P("<w:fldSimple w:instr=\" REF Name \\n \">" + R("old") + "</w:fldSimple>")
-        + P("<w:fldSimple w:instr=\" REF Other \">" + R("old") + "</w:fldSimple>")
-        + P("<w:fldSimple w:instr=\" PAGE \">" + R("1") + "</w:fldSimple>");
+    layout.Body = P(BS(1, "Name") + R("n") + BE(1)) +
+        P("<w:fldSimple w:instr=\" REF Name \\h \\* MERGEFORMAT \">" + R("old", "<w:b/>") + "</w:fldSimple>") +
+        P(complex) + P("<w:fldSimple w:instr=\" REF Name \\n \">" + R("old") + "</w:fldSimple>") +
+        P("<w:fldSimple w:instr=\" REF Other \">" + R("old") + "</w:fldSimple>") +
+        P("<w:fldSimple w:instr=\" PAGE \">" + R("1") + "</w:fldSimple>");
     layout.Header = P("<w:fldSimple w:instr=\"REF name\">" + R("old") + "</w:fldSimple>");
     auto doc = Load(MakeDocx(layout));
     EXPECT_EQ(doc->FillBookmark("Name", "Anna\vBerg"), "");
@@ -373,10 +443,10 @@ TEST(WordEmbeddedDocx, UpdateFieldsShowsFilledBookmarksInReferences)
 TEST(WordEmbeddedDocx, NestedFieldsAndBookmarksInResultsAreSafe)
 {
     TDocxLayout layout;
-    layout.Body = P(BS(1, "Name") + BE(1))
-        + P("<w:fldSimple w:instr=\" REF Name \">" + R("a")
-            + "<w:fldSimple w:instr=\" REF Name \">" + R("b") + "</w:fldSimple></w:fldSimple>")
-        + P("<w:fldSimple w:instr=\" REF Name \">" + BS(2, "Inside") + R("c") + "</w:fldSimple>" + BE(2));
+    layout.Body = P(BS(1, "Name") + BE(1)) +
+        P("<w:fldSimple w:instr=\" REF Name \">" + R("a") + "<w:fldSimple w:instr=\" REF Name \">" + R("b") +
+          "</w:fldSimple></w:fldSimple>") +
+        P("<w:fldSimple w:instr=\" REF Name \">" + BS(2, "Inside") + R("c") + "</w:fldSimple>" + BE(2));
     auto doc = Load(MakeDocx(layout));
     EXPECT_EQ(doc->FillBookmark("Name", "X"), "");
     EXPECT_EQ(doc->UpdateFields(), "");
@@ -430,10 +500,11 @@ TEST(WordEmbeddedDocx, TemplateBecomesDocumentAndUntouchedPartsKeepTheirBytes)
 TEST(WordEmbeddedDocx, EditedPartKeepsEveryByteOutsideTheBookmark)
 {
     const std::string head = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-                                         "<!-- kept --><w:document xmlns:w=\"") + kW + "\"><w:body>\r\n  "
-        + "<w:p><w:r><w:t xml:space=\"preserve\"> a  &amp; b </w:t></w:r>" + BS(1, "A");
-    const std::string tail = BE(1) + "</w:p>\r\n  <?app data?><w:p><w:r><w:t><![CDATA[x<y]]></w:t></w:r></w:p>\r\n"
-                                     "</w:body></w:document>";
+                                         "<!-- kept --><w:document xmlns:w=\"") +
+        kW + "\"><w:body>\r\n  " + "<w:p><w:r><w:t xml:space=\"preserve\"> a  &amp; b </w:t></w:r>" + BS(1, "A");
+    const std::string tail = BE(1) +
+        "</w:p>\r\n  <?app data?><w:p><w:r><w:t><![CDATA[x<y]]></w:t></w:r></w:p>\r\n"
+        "</w:body></w:document>";
     TDocxLayout layout;
     auto entries = DocxEntries(layout);
     entries[2].Data = head + R("old") + tail;
@@ -492,22 +563,43 @@ TEST(WordEmbeddedOdt, FillReplacesTheBookmarkContent)
     const std::vector<TFillCase> cases = {
         {"span-split bookmark",
          TP("Dear " + BStart("Name") + "<text:span text:style-name=\"T1\">Na</text:span>me" + BEnd("Name") + ","),
-         "Name", "M\xFCller", {"Dear M\xC3\xBCller,"}, ""},
-        {"point bookmark", TP("Date: <text:bookmark text:name=\"Date\"/>."), "Date", "15.03.2024",
-         {"Date: 15.03.2024."}, ""},
+         "Name",
+         "M\xFCller",
+         {"Dear M\xC3\xBCller,"},
+         ""},
+        {"point bookmark",
+         TP("Date: <text:bookmark text:name=\"Date\"/>."),
+         "Date",
+         "15.03.2024",
+         {"Date: 15.03.2024."},
+         ""},
         {"table cell",
-         "<table:table><table:table-row><table:table-cell>" + TP("Name") + "</table:table-cell><table:table-cell>"
-             + TP(BStart("Cell") + "x" + BEnd("Cell")) + "</table:table-cell></table:table-row></table:table>",
-         "Cell", "Answer", {"Name", "Answer"}, ""},
-        {"spanning paragraphs", TP("A " + BStart("Span") + "one") + TP("two") + TP("three" + BEnd("Span") + " B"),
-         "Span", "X", {"A X B"}, ""},
-        {"memo", TP(BStart("Memo") + "old" + BEnd("Memo")), "Memo", "Line 1\vLine 2\vLine 3",
-         {"Line 1\nLine 2\nLine 3"}, ""},
+         "<table:table><table:table-row><table:table-cell>" + TP("Name") + "</table:table-cell><table:table-cell>" +
+             TP(BStart("Cell") + "x" + BEnd("Cell")) + "</table:table-cell></table:table-row></table:table>",
+         "Cell",
+         "Answer",
+         {"Name", "Answer"},
+         ""},
+        {"spanning paragraphs",
+         TP("A " + BStart("Span") + "one") + TP("two") + TP("three" + BEnd("Span") + " B"),
+         "Span",
+         "X",
+         {"A X B"},
+         ""},
+        {"memo",
+         TP(BStart("Memo") + "old" + BEnd("Memo")),
+         "Memo",
+         "Line 1\vLine 2\vLine 3",
+         {"Line 1\nLine 2\nLine 3"},
+         ""},
         {"blanks and tabs kept", TP("[" + BStart("B") + BEnd("B") + "]"), "B", "  a  b\tc ", {"[  a  b\tc ]"}, ""},
         {"empty answer", TP("a" + BStart("Empty") + "old" + BEnd("Empty") + "b"), "Empty", "", {"ab"}, ""},
-        {"text frame", TP("<draw:frame><draw:text-box>" + TP(BStart("Box") + "old" + BEnd("Box"))
-                          + "</draw:text-box></draw:frame>"),
-         "Box", "In the box", {"", "In the box"}, ""},
+        {"text frame",
+         TP("<draw:frame><draw:text-box>" + TP(BStart("Box") + "old" + BEnd("Box")) + "</draw:text-box></draw:frame>"),
+         "Box",
+         "In the box",
+         {"", "In the box"},
+         ""},
     };
     for (const TFillCase& c : cases) {
         SCOPED_TRACE(c.Label);
@@ -538,11 +630,11 @@ TEST(WordEmbeddedOdt, NewTextTakesTheSpanStyleOfTheTextItReplaces)
 TEST(WordEmbeddedOdt, HeaderBookmarksReferencesAndListing)
 {
     TOttLayout layout;
-    layout.MasterPage = "<style:header>" + TP("From: <text:bookmark text:name=\"Sender\"/>")
-        + "</style:header><style:footer>" + TP(BStart("Foot") + BEnd("Foot")) + "</style:footer>";
-    layout.Body = TP(BStart("Name") + "n" + BEnd("Name"))
-        + TP("See <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"Name\">old</text:bookmark-ref>")
-        + TP("Page <text:bookmark-ref text:reference-format=\"page\" text:ref-name=\"Name\">1</text:bookmark-ref>");
+    layout.MasterPage = "<style:header>" + TP("From: <text:bookmark text:name=\"Sender\"/>") +
+        "</style:header><style:footer>" + TP(BStart("Foot") + BEnd("Foot")) + "</style:footer>";
+    layout.Body = TP(BStart("Name") + "n" + BEnd("Name")) +
+        TP("See <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"Name\">old</text:bookmark-ref>") +
+        TP("Page <text:bookmark-ref text:reference-format=\"page\" text:ref-name=\"Name\">1</text:bookmark-ref>");
     auto doc = Load(MakeOtt(layout), "Brief.ott");
     EXPECT_EQ(doc->Extension(), ".odt");
     EXPECT_EQ(doc->Bookmarks(), (std::vector<std::string>{"Sender", "Name", "Foot"}));
@@ -605,8 +697,8 @@ TEST(WordEmbeddedShow, WritesNumberedFilesNeverOverwritingAndOpensThem)
         EXPECT_EQ(doc->ShowDocument(folder.Path(), "Brief", file), "");
         written.push_back(file);
     }
-    EXPECT_EQ(written, (std::vector<std::string>{folder / "Brief.docx", folder / "Brief (3).docx",
-                                                 folder / "Brief (4).docx"}));
+    EXPECT_EQ(written,
+              (std::vector<std::string>{folder / "Brief.docx", folder / "Brief (3).docx", folder / "Brief (4).docx"}));
     EXPECT_EQ(opened, written);
     EXPECT_EQ(ReadBytes(folder / "Brief (2).docx"), "keep me");
     EXPECT_EQ(DocxParagraphs(PartOf(ReadBytes(folder / "Brief (3).docx"), "word/document.xml")),
@@ -620,8 +712,8 @@ TEST(WordEmbeddedShow, StaysInsideTheFolderAndReportsFailures)
     layout.Body = P("");
     std::filesystem::create_directories(folder / "out");
     std::string error;
-    auto doc = TWordEmbeddedDoc::FromBytes(MakeDocx(layout), "/x/Vorlage.dotx", true,
-                                           [](const std::string&) { return std::string("no desktop"); }, error);
+    auto doc = TWordEmbeddedDoc::FromBytes(
+        MakeDocx(layout), "/x/Vorlage.dotx", true, [](const std::string&) { return std::string("no desktop"); }, error);
     ASSERT_TRUE(doc) << error;
     std::string file;
     // A base name with folders keeps only its last part; the opener's failure is told,

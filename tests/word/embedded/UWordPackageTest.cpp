@@ -14,8 +14,8 @@ TEST(WordPackage, EntryNames)
 {
     for (const char* good : {"word/document.xml", "[Content_Types].xml", "Pictures/", "a..b/c.xml"})
         EXPECT_TRUE(IsSafeEntryName(good)) << good;
-    for (const char* bad : {"", "/etc/passwd", "../evil.xml", "word/../../evil.xml", "a/./b", "C:/x.xml",
-                            "word\\..\\x.xml", "a//b"})
+    for (const char* bad :
+         {"", "/etc/passwd", "../evil.xml", "word/../../evil.xml", "a/./b", "C:/x.xml", "word\\..\\x.xml", "a//b"})
         EXPECT_FALSE(IsSafeEntryName(bad)) << bad;
 }
 
@@ -99,7 +99,8 @@ TEST(WordPackage, BadTemplatesAreRefusedCleanly)
     std::vector<TTestEntry> encryptedOtt = OttEntries({});
     for (TTestEntry& entry : encryptedOtt)
         if (entry.Name == "META-INF/manifest.xml")
-            entry.Data.replace(entry.Data.find("media-type=\"text/xml\"/>"), std::string("media-type=\"text/xml\"/>").size(),
+            entry.Data.replace(entry.Data.find("media-type=\"text/xml\"/>"),
+                               std::string("media-type=\"text/xml\"/>").size(),
                                "media-type=\"text/xml\"><manifest:encryption-data manifest:checksum-type=\"SHA1/1K\""
                                " manifest:checksum=\"x\"/></manifest:file-entry>");
     const std::vector<TBadCase> cases = {
@@ -120,10 +121,11 @@ TEST(WordPackage, BadTemplatesAreRefusedCleanly)
         {"malformed body", WithEntry("word/document.xml", "<w:document><w:body></w:document>"), "not well-formed"},
         {"malformed content types", WithEntry("[Content_Types].xml", "<Types"), "not well-formed"},
         {"malformed settings", WithEntry("word/settings.xml", "<w:settings><w:zoom></w:settings>"), "not well-formed"},
-        {"spreadsheet", WithEntry("[Content_Types].xml",
-                                  "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                                  "<Override PartName=\"/word/document.xml\" ContentType=\"application/"
-                                  "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>"),
+        {"spreadsheet",
+         WithEntry("[Content_Types].xml",
+                   "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                   "<Override PartName=\"/word/document.xml\" ContentType=\"application/"
+                   "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>"),
          "not a word-processing document"},
         {"OpenDocument drawing", MakeOtt({"", "", "application/vnd.oasis.opendocument.graphics"}),
          "not an OpenDocument text"},
@@ -133,16 +135,17 @@ TEST(WordPackage, BadTemplatesAreRefusedCleanly)
         {"absolute name", WithEntry("/tmp/evil.xml", "x"), "unsafe name"},
         {"drive letter", WithEntry("C:/evil.xml", "x"), "unsafe name"},
         {"one entry over the cap", MakeRawZip({{"[Content_Types].xml", "<Types/>", 300 * mib}}), "256 MiB"},
-        {"entries over the cap together",
-         MakeRawZip({{"a.xml", "<a/>", 200 * mib}, {"b.xml", "<b/>", 200 * mib}}), "256 MiB"},
-        {"entry larger than it says",
-         MakeRawZip({{"[Content_Types].xml", std::string(5000, ' ') + "<Types/>", 10}}), "[Content_Types].xml"},
+        {"entries over the cap together", MakeRawZip({{"a.xml", "<a/>", 200 * mib}, {"b.xml", "<b/>", 200 * mib}}),
+         "256 MiB"},
+        {"entry larger than it says", MakeRawZip({{"[Content_Types].xml", std::string(5000, ' ') + "<Types/>", 10}}),
+         "[Content_Types].xml"},
         {"same name twice", MakeRawZip({{"a.xml", "<a/>", 4}, {"a.xml", "<a/>", 4}}), "an entry twice"},
         // No real document needs this much XML; parsed, it would take gigabytes.
         {"story over the XML cap", ClaimingSizes({{"word/document.xml", 40 * mib}}),
          "\"word/document.xml\" holds more XML than any document needs (32 MiB)"},
         {"stories over the XML cap together",
-         ClaimingSizes({{"word/document.xml", 30 * mib}, {"word/header1.xml", 30 * mib}, {"word/footer1.xml", 30 * mib}}),
+         ClaimingSizes(
+             {{"word/document.xml", 30 * mib}, {"word/header1.xml", 30 * mib}, {"word/footer1.xml", 30 * mib}}),
          "more XML than any document needs (64 MiB with the parts before it)"},
     };
     TTestOrdner folder;

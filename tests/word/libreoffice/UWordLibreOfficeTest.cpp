@@ -58,8 +58,8 @@ std::string WRun(const std::string& text)
 
 std::string WMark(int id, const std::string& name, const std::string& text)
 {
-    return "<w:bookmarkStart w:id=\"" + std::to_string(id) + "\" w:name=\"" + name + "\"/>"
-        + (text.empty() ? "" : WRun(text)) + "<w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/>";
+    return "<w:bookmarkStart w:id=\"" + std::to_string(id) + "\" w:name=\"" + name + "\"/>" +
+        (text.empty() ? "" : WRun(text)) + "<w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/>";
 }
 
 std::string WPara(const std::string& inner)
@@ -76,26 +76,27 @@ std::string LetterDocx()
     layout.Header = WPara(WRun("Kopf: ") + WMark(10, "Kopf", "[Kopf]"));
     layout.Footer = WPara(WRun("Fuss: ") + WMark(11, "Fuss", "[Fuss]"));
     const std::string cell = "<w:tc><w:tcPr><w:tcW w:w=\"3000\" w:type=\"dxa\"/></w:tcPr>";
-    layout.Body = WPara(WRun("Sehr geehrte ") + WMark(1, "Name", "[Name]") + WRun(","))
-        + WPara(WRun("Punkt:") + WMark(2, "Punkt", "") + WRun("!"))
-        + WPara(WRun("Memo: ") + WMark(3, "Memo", "[Memo]"))
-        + WPara(WRun("Leer&lt;") + WMark(4, "Leer", "[Leer]") + WRun("&gt;"))
-        + "<w:tbl><w:tblGrid><w:gridCol w:w=\"3000\"/><w:gridCol w:w=\"3000\"/></w:tblGrid><w:tr>" + cell
-        + WPara(WMark(5, "Zelle", "[Zelle]")) + "</w:tc>" + cell + WPara(WRun("B")) + "</w:tc></w:tr></w:tbl>"
-        + WPara(WRun("Verweis: ") + "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText "
-                "xml:space=\"preserve\"> REF Name \\h </w:instrText></w:r><w:r><w:fldChar "
-                "w:fldCharType=\"separate\"/></w:r>" + WRun("[alt]") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>")
-        + WPara(WMark(6, "_Toc1", "") + WRun("Ende"))
-        + "<w:sectPr xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-          "<w:headerReference w:type=\"default\" r:id=\"rId1\"/><w:footerReference w:type=\"default\" r:id=\"rId2\"/>"
-          "<w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr>";
+    layout.Body = WPara(WRun("Sehr geehrte ") + WMark(1, "Name", "[Name]") + WRun(",")) +
+        WPara(WRun("Punkt:") + WMark(2, "Punkt", "") + WRun("!")) + WPara(WRun("Memo: ") + WMark(3, "Memo", "[Memo]")) +
+        WPara(WRun("Leer&lt;") + WMark(4, "Leer", "[Leer]") + WRun("&gt;")) +
+        "<w:tbl><w:tblGrid><w:gridCol w:w=\"3000\"/><w:gridCol w:w=\"3000\"/></w:tblGrid><w:tr>" + cell +
+        WPara(WMark(5, "Zelle", "[Zelle]")) + "</w:tc>" + cell + WPara(WRun("B")) + "</w:tc></w:tr></w:tbl>" +
+        WPara(WRun("Verweis: ") +
+              "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText "
+              "xml:space=\"preserve\"> REF Name \\h </w:instrText></w:r><w:r><w:fldChar "
+              "w:fldCharType=\"separate\"/></w:r>" +
+              WRun("[alt]") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>") +
+        WPara(WMark(6, "_Toc1", "") + WRun("Ende")) +
+        "<w:sectPr xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+        "<w:headerReference w:type=\"default\" r:id=\"rId1\"/><w:footerReference w:type=\"default\" r:id=\"rId2\"/>"
+        "<w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr>";
     return MakeDocx(layout);
 }
 
 std::string OMark(const std::string& name, const std::string& text)
 {
-    return "<text:bookmark-start text:name=\"" + name + "\"/>" + text + "<text:bookmark-end text:name=\"" + name
-        + "\"/>";
+    return "<text:bookmark-start text:name=\"" + name + "\"/>" + text + "<text:bookmark-end text:name=\"" + name +
+        "\"/>";
 }
 
 // The same letter as an OpenDocument template, with a text frame anchored to the first
@@ -103,22 +104,32 @@ std::string OMark(const std::string& name, const std::string& text)
 std::string LetterOtt()
 {
     TOttLayout layout;
-    layout.MasterPage = "<style:header><text:p>Kopf: " + OMark("Kopf", "[Kopf]") + "</text:p></style:header>"
-                      "<style:footer><text:p>Fuss: " + OMark("Fuss", "[Fuss]") + "</text:p></style:footer>";
-    layout.Body = "<text:p>Sehr geehrte " + OMark("Name", "[Name]") + ","
-                "<draw:frame draw:name=\"Rahmen1\" text:anchor-type=\"paragraph\" svg:width=\"5cm\" svg:height=\"2cm\">"
-                "<draw:text-box><text:p>Im Rahmen " + OMark("Rahmen", "[Rahmen]") + "</text:p></draw:text-box>"
-                "</draw:frame></text:p>"
-                "<text:p>Punkt:<text:bookmark text:name=\"Punkt\"/>!</text:p>"
-                "<text:p>Memo: " + OMark("Memo", "[Memo]") + "</text:p>"
-                "<text:p>Leer&lt;" + OMark("Leer", "[Leer]") + "&gt;</text:p>"
-                "<table:table table:name=\"T1\"><table:table-column table:number-columns-repeated=\"2\"/>"
-                "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" + OMark("Zelle", "[Zelle]")
-                + "</text:p></table:table-cell><table:table-cell office:value-type=\"string\"><text:p>B</text:p>"
-                  "</table:table-cell></table:table-row></table:table>"
-                  "<text:p>Verweis: <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"Name\">[alt]"
-                  "</text:bookmark-ref></text:p>"
-                  "<text:p><text:bookmark text:name=\"_Toc1\"/>Ende</text:p>";
+    layout.MasterPage = "<style:header><text:p>Kopf: " + OMark("Kopf", "[Kopf]") +
+        "</text:p></style:header>"
+        "<style:footer><text:p>Fuss: " +
+        OMark("Fuss", "[Fuss]") + "</text:p></style:footer>";
+    layout.Body = "<text:p>Sehr geehrte " + OMark("Name", "[Name]") +
+        ","
+        "<draw:frame draw:name=\"Rahmen1\" text:anchor-type=\"paragraph\" svg:width=\"5cm\" svg:height=\"2cm\">"
+        "<draw:text-box><text:p>Im Rahmen " +
+        OMark("Rahmen", "[Rahmen]") +
+        "</text:p></draw:text-box>"
+        "</draw:frame></text:p>"
+        "<text:p>Punkt:<text:bookmark text:name=\"Punkt\"/>!</text:p>"
+        "<text:p>Memo: " +
+        OMark("Memo", "[Memo]") +
+        "</text:p>"
+        "<text:p>Leer&lt;" +
+        OMark("Leer", "[Leer]") +
+        "&gt;</text:p>"
+        "<table:table table:name=\"T1\"><table:table-column table:number-columns-repeated=\"2\"/>"
+        "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" +
+        OMark("Zelle", "[Zelle]") +
+        "</text:p></table:table-cell><table:table-cell office:value-type=\"string\"><text:p>B</text:p>"
+        "</table:table-cell></table:table-row></table:table>"
+        "<text:p>Verweis: <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"Name\">[alt]"
+        "</text:bookmark-ref></text:p>"
+        "<text:p><text:bookmark text:name=\"_Toc1\"/>Ende</text:p>";
     return MakeOtt(layout);
 }
 
@@ -196,8 +207,8 @@ class TTestOffice {
 public:
     TTestOffice(const std::string& profile, const std::string& pipe)
     {
-        std::vector<std::string> args = {kProgram, "-env:UserInstallation=file://" + profile, "--headless",
-                                         "--nologo", "--norestore"};
+        std::vector<std::string> args = {kProgram, "-env:UserInstallation=file://" + profile, "--headless", "--nologo",
+                                         "--norestore"};
         if (!pipe.empty())
             args.push_back("--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext");
         pid_ = Spawn(args, true);
@@ -331,10 +342,7 @@ public:
     const std::string& Display() const { return display_; }
 
     // The names of the top-level windows shown now (one line each).
-    std::string WindowNames() const
-    {
-        return CommandOutput("xwininfo -root -tree -display " + display_);
-    }
+    std::string WindowNames() const { return CommandOutput("xwininfo -root -tree -display " + display_); }
 
     // Whether a top-level window whose name contains text is mapped and viewable.
     bool Viewable(const std::string& text) const
@@ -403,7 +411,7 @@ std::string LibreOfficeVersion()
     const std::size_t first = text.find(' ');
     const std::size_t second = first == std::string::npos ? first : text.find('.', text.find('.', first) + 1);
     return first != std::string::npos && second != std::string::npos ? text.substr(first + 1, second - first - 1)
-                                                                      : "7.4";
+                                                                     : "7.4";
 }
 
 class TOfficeEnvironment : public ::testing::Environment {
@@ -428,7 +436,8 @@ public:
                    "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
                    "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
                    "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" "
-                   "oor:op=\"fuse\"><value>" + LibreOfficeVersion() + "</value></prop></item>\n</oor:items>\n");
+                   "oor:op=\"fuse\"><value>" +
+                       LibreOfficeVersion() + "</value></prop></item>\n</oor:items>\n");
 
         world->Dotx = world->Folder / "fixtures/Brief.dotx";
         world->Ott = world->Folder / "fixtures/Brief.ott";
@@ -436,9 +445,10 @@ public:
         WriteBytes(world->Dotx, LetterDocx());
         WriteBytes(world->Ott, LetterOtt());
         // The binary template is made by the office itself, which also sets the profile up.
-        const std::string command = "cd '" + world->Folder.Path() + "' && timeout 120 '" + kProgram
-            + "' -env:UserInstallation=file://" + world->Profile + " --headless --norestore"
-              " --convert-to 'dot:MS Word 97 Vorlage' --outdir fixtures fixtures/Brief.dotx > convert.log 2>&1";
+        const std::string command = "cd '" + world->Folder.Path() + "' && timeout 120 '" + kProgram +
+            "' -env:UserInstallation=file://" + world->Profile +
+            " --headless --norestore"
+            " --convert-to 'dot:MS Word 97 Vorlage' --outdir fixtures fixtures/Brief.dotx > convert.log 2>&1";
         if (std::system(command.c_str()) != 0 || ReadBytes(world->Dot).empty()) {
             ADD_FAILURE() << "the .dot fixture cannot be made:\n" << ReadBytes(world->Folder / "convert.log");
             return;
@@ -474,10 +484,10 @@ public:
 
 [[maybe_unused]] ::testing::Environment* const kOffice = ::testing::AddGlobalTestEnvironment(new TOfficeEnvironment);
 
-#define REQUIRE_OFFICE()                                                      \
-    do {                                                                      \
-        if (!g_world)                                                         \
-            GTEST_SKIP() << "LibreOffice is not installed or does not start"; \
+#define REQUIRE_OFFICE()                                                                                               \
+    do {                                                                                                               \
+        if (!g_world)                                                                                                  \
+            GTEST_SKIP() << "LibreOffice is not installed or does not start";                                          \
     } while (false)
 
 struct TFormat {
@@ -506,9 +516,14 @@ TEST_P(WordLibreOfficeFormats, FillsEveryBookmarkInPlace)
     EXPECT_EQ(doc->Bookmarks(), order) << "reading order, without the hidden \"_Toc1\"";
 
     const std::vector<std::pair<std::string, std::string>> answers = {
-        {"Name", "M\xFCller & S\xF6hne"}, {"Punkt", "P-Text"},  {"Memo", "Zeile 1\vZeile 2\vZeile 3"},
-        {"Leer", ""},                    {"Zelle", "Z\tB"},     {"Kopf", "K"},
-        {"Fuss", "F"},                   {"Rahmen", "R"},
+        {"Name", "M\xFCller & S\xF6hne"},
+        {"Punkt", "P-Text"},
+        {"Memo", "Zeile 1\vZeile 2\vZeile 3"},
+        {"Leer", ""},
+        {"Zelle", "Z\tB"},
+        {"Kopf", "K"},
+        {"Fuss", "F"},
+        {"Rahmen", "R"},
     };
     for (const auto& [name, answer] : answers) {
         if (name != "Rahmen" || format.HasFrame) {
@@ -793,8 +808,11 @@ TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
     TKernUmgebung env;
     TDokument dokument;
     ASSERT_TRUE(dokument.LoadFile(kExamples + "Invoice.TXL"));
-    const std::map<std::string, std::string> answers = {
-        {"InvoiceNo", "2026-042"}, {"Customer", "Muster GmbH\r\nHauptstra\xDF" "e 1"}, {"Description", "Beratung"}};
+    const std::map<std::string, std::string> answers = {{"InvoiceNo", "2026-042"},
+                                                        {"Customer",
+                                                         "Muster GmbH\r\nHauptstra\xDF"
+                                                         "e 1"},
+                                                        {"Description", "Beratung"}};
     for (int row = 0; row < dokument.RowCount(); ++row)
         if (answers.count(dokument.Field(row)->ID))
             dokument.Field(row)->Answer = answers.at(dokument.Field(row)->ID);
@@ -818,7 +836,8 @@ TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
     EXPECT_EQ(sitzung.ResolvedTemplate(), ExampleFolder() + "Invoice.dot");
     EXPECT_EQ(made, std::vector<TWordBackend>{TWordBackend::LibreOffice});
     EXPECT_TRUE(log.empty()) << ::testing::PrintToString(log);
-    EXPECT_TRUE(WaitUntil([&] { return display.Server.Viewable("LibreOffice Writer"); }, 20)) << display.Server.WindowNames();
+    EXPECT_TRUE(WaitUntil([&] { return display.Server.Viewable("LibreOffice Writer"); }, 20))
+        << display.Server.WindowNames();
 
     // The document in the window holds the answers (a copy is read back).
     ASSERT_NE(sitzung.WordDoc(), nullptr);
@@ -826,7 +845,9 @@ TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
     ASSERT_EQ(sitzung.WordDoc()->SaveAs(copy, false), "");
     const std::string content = ZipPart(copy, "content.xml");
     EXPECT_EQ(OdtBookmarkText(content, "InvoiceNo"), "2026-042");
-    EXPECT_EQ(OdtBookmarkText(content, "Customer"), "Muster GmbH\nHauptstra\xC3\x9F" "e 1");
+    EXPECT_EQ(OdtBookmarkText(content, "Customer"),
+              "Muster GmbH\nHauptstra\xC3\x9F"
+              "e 1");
     EXPECT_EQ(OdtBookmarkText(content, "Description"), "Beratung");
 
     auto* first = dynamic_cast<TWordLibreOfficeApp*>(sitzung.WordApp());
@@ -967,18 +988,19 @@ TEST(WordLibreOffice, ClosingTheShownDocumentLeavesNoStartCenter)
         << display.Server.WindowNames();
 
     const std::string user = g_world->Folder / "close-document.py";
-    WriteBytes(user, "import sys, uno\n"
-                     "local = uno.getComponentContext()\n"
-                     "resolver = local.ServiceManager.createInstanceWithContext("
-                     "'com.sun.star.bridge.UnoUrlResolver', local)\n"
-                     "office = resolver.resolve('uno:pipe,name=' + sys.argv[1] + ';urp;StarOffice.ComponentContext')\n"
-                     "desktop = office.ServiceManager.createInstanceWithContext('com.sun.star.frame.Desktop', office)\n"
-                     "helper = office.ServiceManager.createInstanceWithContext("
-                     "'com.sun.star.frame.DispatchHelper', office)\n"
-                     "try:\n"
-                     "    helper.executeDispatch(desktop.getFrames().getByIndex(0), '.uno:CloseDoc', '', 0, ())\n"
-                     "except Exception:\n"
-                     "    pass  # the office may end before it answers\n");
+    WriteBytes(user,
+               "import sys, uno\n"
+               "local = uno.getComponentContext()\n"
+               "resolver = local.ServiceManager.createInstanceWithContext("
+               "'com.sun.star.bridge.UnoUrlResolver', local)\n"
+               "office = resolver.resolve('uno:pipe,name=' + sys.argv[1] + ';urp;StarOffice.ComponentContext')\n"
+               "desktop = office.ServiceManager.createInstanceWithContext('com.sun.star.frame.Desktop', office)\n"
+               "helper = office.ServiceManager.createInstanceWithContext("
+               "'com.sun.star.frame.DispatchHelper', office)\n"
+               "try:\n"
+               "    helper.executeDispatch(desktop.getFrames().getByIndex(0), '.uno:CloseDoc', '', 0, ())\n"
+               "except Exception:\n"
+               "    pass  # the office may end before it answers\n");
     EXPECT_EQ(std::system(("/usr/bin/python3 '" + user + "' '" + options.Pipe + "' > /dev/null 2>&1").c_str()), 0);
     EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20)) << display.Server.WindowNames();
     if (GroupAlive(group)) {
@@ -1001,8 +1023,8 @@ TToolRun RunTool(const std::string& arguments)
 {
     const std::string out = g_world->Folder / "tool.out";
     const std::string err = g_world->Folder / "tool.err";
-    const std::string command = "cd '" + g_world->Folder.Path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=C '"
-        + std::string(TAVIX_FILL) + "' " + arguments + " > '" + out + "' 2> '" + err + "'";
+    const std::string command = "cd '" + g_world->Folder.Path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=C '" +
+        std::string(TAVIX_FILL) + "' " + arguments + " > '" + out + "' 2> '" + err + "'";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(out), ReadBytes(err)};
 }
@@ -1034,8 +1056,8 @@ TEST(WordLibreOffice, TheToolFillsAndListsTheDotExample)
     // The user's own profile of the private home: the prepared one.
     const std::string userProfile = g_world->Folder / "home/.config/libreoffice/4";
     std::filesystem::create_directories(userProfile);
-    std::filesystem::copy(g_world->Profile, userProfile, std::filesystem::copy_options::recursive |
-                                                             std::filesystem::copy_options::skip_existing);
+    std::filesystem::copy(g_world->Profile, userProfile,
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::skip_existing);
     std::string error;
     auto dotx = TWordEmbeddedDoc::Open(kExamples + "Invoice.dotx", false, {}, error);
     ASSERT_TRUE(dotx) << error;
@@ -1109,9 +1131,9 @@ void ExpectFilledForm(const std::string& content)
 {
     const std::vector<std::string> paragraphs = OdfParagraphs(content);
     EXPECT_TRUE(HasParagraph(paragraphs, "Name: M\xC3\xBCller (bitte vollst\xC3\xA4ndig)")) << content;
-    EXPECT_TRUE(std::any_of(paragraphs.begin(), paragraphs.end(),
-                            [](const std::string& p) { return p.starts_with("Stand: heute"); }))
-        << content;
+    EXPECT_TRUE(std::any_of(paragraphs.begin(), paragraphs.end(), [](const std::string& p) {
+        return p.starts_with("Stand: heute");
+    })) << content;
     auto xml = ParseXml(content);
     EXPECT_TRUE(xml->select_node("//field:fieldmark-start[@field:type='vnd.oasis.opendocument.field.FORMTEXT']"))
         << content;
@@ -1120,8 +1142,12 @@ void ExpectFilledForm(const std::string& content)
         << content;
 }
 
-const std::pair<const char*, const char*> kFormAnswers[] = {
-    {"Name", "M\xFC" "ller"}, {"Zustimmung", "Ja"}, {"Farbe", "Blau"}, {"Stand", "heute"}};
+const std::pair<const char*, const char*> kFormAnswers[] = {{"Name",
+                                                             "M\xFC"
+                                                             "ller"},
+                                                            {"Zustimmung", "Ja"},
+                                                            {"Farbe", "Blau"},
+                                                            {"Stand", "heute"}};
 
 }  // namespace
 
@@ -1145,9 +1171,9 @@ TEST(WordLibreOffice, AFilledFormReadsBackWithItsFieldsAndLabels)
     ExpectFilledForm(content);
     // The date field the bookmark ended in went with the bookmark's text.
     EXPECT_TRUE(HasParagraph(OdfParagraphs(content), "Stand: heute Ende")) << content;
-    EXPECT_TRUE(ParseXml(content)->select_node(
-        "//field:fieldmark[@field:type='vnd.oasis.opendocument.field.FORMDROPDOWN']"
-        "/field:param[@field:name='Dropdown_Selected'][@field:value='1']"))
+    EXPECT_TRUE(
+        ParseXml(content)->select_node("//field:fieldmark[@field:type='vnd.oasis.opendocument.field.FORMDROPDOWN']"
+                                       "/field:param[@field:name='Dropdown_Selected'][@field:value='1']"))
         << content;
 }
 
@@ -1203,9 +1229,9 @@ TEST(WordLibreOffice, FormFieldsTakeTheirAnswers)
 {
     REQUIRE_OFFICE();
     const auto marked = [](const char* name, const char* type, const std::string& params) {
-        return std::string("<text:bookmark-start text:name=\"") + name + "\"/>"
-            + "<field:fieldmark field:type=\"vnd.oasis.opendocument.field." + type + "\">" + params
-            + "</field:fieldmark><text:bookmark-end text:name=\"" + name + "\"/>";
+        return std::string("<text:bookmark-start text:name=\"") + name + "\"/>" +
+            "<field:fieldmark field:type=\"vnd.oasis.opendocument.field." + type + "\">" + params +
+            "</field:fieldmark><text:bookmark-end text:name=\"" + name + "\"/>";
     };
     const auto param = [](const char* name, const char* value) {
         return std::string("<field:param field:name=\"") + name + "\" field:value=\"" + value + "\"/>";
@@ -1213,18 +1239,23 @@ TEST(WordLibreOffice, FormFieldsTakeTheirAnswers)
     const std::string entries = param("Dropdown_ListEntry", "Rot") + param("Dropdown_ListEntry", "Blau");
     TOttLayout layout;
     layout.Body = "<text:p xmlns:field=\"urn:openoffice:names:experimental:ooo-ms-interop:xmlns:field:1.0\">"
-                  "Farbe=" + marked("Farbe", "FORMDROPDOWN", entries) + "/Sorte=" + marked("Sorte", "FORMDROPDOWN", entries)
-        + "/Ein=" + marked("Ein", "FORMCHECKBOX", "") + "/Aus=" + marked("Aus", "FORMCHECKBOX", param("Checkbox_Checked", "true"))
-        + "/Text=<field:fieldmark-start text:name=\"Vorname\" field:type=\"vnd.oasis.opendocument.field.FORMTEXT\"/>"
-          "<field:fieldmark-separator/>xx<field:fieldmark-end/>!</text:p>";
+                  "Farbe=" +
+        marked("Farbe", "FORMDROPDOWN", entries) + "/Sorte=" + marked("Sorte", "FORMDROPDOWN", entries) +
+        "/Ein=" + marked("Ein", "FORMCHECKBOX", "") +
+        "/Aus=" + marked("Aus", "FORMCHECKBOX", param("Checkbox_Checked", "true")) +
+        "/Text=<field:fieldmark-start text:name=\"Vorname\" field:type=\"vnd.oasis.opendocument.field.FORMTEXT\"/>"
+        "<field:fieldmark-separator/>xx<field:fieldmark-end/>!</text:p>";
     const std::string form = g_world->Folder / "Felder.ott";
     WriteBytes(form, MakeOtt(layout));
     std::string error;
     auto doc = g_world->Shared->AddDocument(form, false, error);
     ASSERT_TRUE(doc) << error;
     EXPECT_EQ(doc->BookmarkNames(), (std::vector<std::string>{"Farbe", "Sorte", "Ein", "Aus", "Vorname"}));
-    for (const auto& [name, answer] : {std::pair<const char*, const char*>{"Farbe", "blau"}, {"Sorte", "Gr\xFCn"},
-                                       {"Ein", " X "}, {"Aus", "Nein"}, {"Vorname", "Anna\nB"}})
+    for (const auto& [name, answer] : {std::pair<const char*, const char*>{"Farbe", "blau"},
+                                       {"Sorte", "Gr\xFCn"},
+                                       {"Ein", " X "},
+                                       {"Aus", "Nein"},
+                                       {"Vorname", "Anna\nB"}})
         EXPECT_EQ(doc->FillBookmark(name, answer), "") << name;
     const std::string written = g_world->Folder / "Felder.odt";
     ASSERT_EQ(doc->SaveAs(written, true), "");
@@ -1232,17 +1263,18 @@ TEST(WordLibreOffice, FormFieldsTakeTheirAnswers)
     auto xml = ParseXml(content);
     const auto params = [&](const char* name) {
         std::vector<std::string> found;
-        for (const pugi::xpath_node& p : xml->select_nodes(
-                 (std::string("//text:bookmark-start[@text:name='") + name +
-                  "']/following-sibling::field:fieldmark[1]/field:param").c_str()))
+        for (const pugi::xpath_node& p : xml->select_nodes((std::string("//text:bookmark-start[@text:name='") + name +
+                                                            "']/following-sibling::field:fieldmark[1]/field:param")
+                                                               .c_str()))
             found.push_back(std::string(p.node().attribute("field:name").value()) + "=" +
                             p.node().attribute("field:value").value());
         return found;
     };
     using TParams = std::vector<std::string>;
     EXPECT_EQ(params("Farbe"), (TParams{"Dropdown_ListEntry=Rot", "Dropdown_ListEntry=Blau", "Dropdown_Selected=1"}));
-    EXPECT_EQ(params("Sorte"), (TParams{"Dropdown_ListEntry=Rot", "Dropdown_ListEntry=Blau",
-                                        "Dropdown_ListEntry=Gr\xC3\xBCn", "Dropdown_Selected=2"}));
+    EXPECT_EQ(params("Sorte"),
+              (TParams{"Dropdown_ListEntry=Rot", "Dropdown_ListEntry=Blau", "Dropdown_ListEntry=Gr\xC3\xBCn",
+                       "Dropdown_Selected=2"}));
     EXPECT_EQ(params("Ein"), (TParams{"Checkbox_Checked=true"}));
     EXPECT_EQ(params("Aus"), (TParams{"Checkbox_Checked=false"}));
     EXPECT_TRUE(HasParagraph(OdfParagraphs(content), "Farbe=/Sorte=/Ein=/Aus=/Text=Anna\nB!")) << content;
@@ -1315,7 +1347,8 @@ TEST(WordLibreOffice, TheToolWritesPdfsBesideTheDocumentsOrAlone)
     EXPECT_EQ(rows.Exit, 0) << rows.Err;
     EXPECT_EQ(OutputLines(rows.Out), (std::vector<std::string>{"pdf-rows/Pdf 1.pdf", "pdf-rows/Pdf 2.pdf"}));
     for (int row = 1; row <= 2; ++row)
-        EXPECT_NE(PdfText(g_world->Folder / ("pdf-rows/Pdf " + std::to_string(row) + ".pdf")).find("P-" + std::to_string(row)),
+        EXPECT_NE(PdfText(g_world->Folder / ("pdf-rows/Pdf " + std::to_string(row) + ".pdf"))
+                      .find("P-" + std::to_string(row)),
                   std::string::npos);
     std::vector<std::string> left;
     for (const auto& entry : std::filesystem::directory_iterator(g_world->Folder / "pdf-rows"))
@@ -1323,7 +1356,6 @@ TEST(WordLibreOffice, TheToolWritesPdfsBesideTheDocumentsOrAlone)
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"Pdf 1.pdf", "Pdf 2.pdf"}));
 }
-
 
 namespace {
 
@@ -1336,10 +1368,20 @@ std::string TextOutsideBookmarks(const std::string& xml)
     int fieldDepth = 0;
     std::string text;
     const auto isOdfField = [](const std::string& tag) {
-        static const std::set<std::string> plain = {"text:p", "text:h", "text:span", "text:a", "text:s", "text:tab",
-                                                    "text:line-break", "text:soft-page-break", "text:list",
-                                                    "text:list-item", "text:section", "text:bookmark",
-                                                    "text:bookmark-start", "text:bookmark-end"};
+        static const std::set<std::string> plain = {"text:p",
+                                                    "text:h",
+                                                    "text:span",
+                                                    "text:a",
+                                                    "text:s",
+                                                    "text:tab",
+                                                    "text:line-break",
+                                                    "text:soft-page-break",
+                                                    "text:list",
+                                                    "text:list-item",
+                                                    "text:section",
+                                                    "text:bookmark",
+                                                    "text:bookmark-start",
+                                                    "text:bookmark-end"};
         return tag.rfind("text:", 0) == 0 && !plain.count(tag);
     };
     std::function<void(pugi::xml_node, bool)> walk = [&](pugi::xml_node node, bool inField) {
@@ -1397,8 +1439,9 @@ TEST(WordLibreOffice, RandomAnswersInEveryBookmarkKeepEveryDocumentSound)
     }
     const unsigned seed = static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count());
     std::mt19937 random(seed);
-    const std::vector<std::string> pieces = {"Anna", " ", "M\xFCller", "&", "<b>", "\v", "\t", "\"x\"", "12,50", "Ja",
-                                             "Blau", "", "\xE9t\xE9", "1", "Zeile\r\nzwei"};
+    const std::vector<std::string> pieces = {"Anna", " ",  "M\xFCller", "&",     "<b>",
+                                             "\v",   "\t", "\"x\"",     "12,50", "Ja",
+                                             "Blau", "",   "\xE9t\xE9", "1",     "Zeile\r\nzwei"};
     for (const auto& [name, bytes] : templates) {
         SCOPED_TRACE(name + ", seed " + std::to_string(seed));
         std::string error;
