@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/UZahlen.h"
 #include "datetime/UCalendar.h"
 #include "datetime/UClock.h"
 #include "datetime/UDatumzeit.h"

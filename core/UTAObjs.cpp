@@ -1,6 +1,7 @@
 #include "core/UTAObjs.h"
 
 #include "config/USprache.h"
+#include "core/UZahlen.h"
 #include "datetime/UCalendar.h"
 #include "datetime/UClock.h"
 #include "datetime/UDatumzeit.h"

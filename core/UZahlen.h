@@ -21,3 +21,25 @@ std::string NumberToText(double value);
 // A number with the user's decimal separator, an exponent accepted (see TryStrToFloat
 // in env/VControl.h); false (value untouched) otherwise.
 bool TextToNumber(const std::string& text, double& value);
+
+// Reads a number written with the user's decimal separator: optional blanks around
+// it, a sign, digits with at most one decimal separator, and an exponent ("1,5E-3").
+// No thousands separators, no "INF" or "NAN". A magnitude too small for a double reads
+// as zero; one too large is not a number. False (value untouched) when the text is not
+// a number.
+bool TryStrToFloat(const std::string& text, double& value);
+// The number in text (as TryStrToFloat reads it), or defaultValue.
+double StrToFloatDefault(const std::string& text, double defaultValue);
+
+// The widest field and the most decimals FormatNumber honours.
+inline constexpr int MaxNumberWidth = 100;
+inline constexpr int MaxNumberPrecision = 20;
+
+// value written by the fixed-point conversion "%" + format + "f" with the user's
+// decimal separator. format is the width-and-precision part: an optional "-" (align
+// left), a width, and "." with the number of decimals ("0.3", "8.2", "-10.1"). Padding
+// is with blanks. The empty format stands for "%f", which gives two decimals. A format
+// of another form, or one asking for more than MaxNumberWidth characters or
+// MaxNumberPrecision decimals, is treated as the empty format. A value that rounds to
+// zero is written without a minus sign; infinities and NaN as "INF", "-INF", "NAN".
+std::string FormatNumber(const std::string& format, double value);

@@ -33,15 +33,6 @@ std::string Trimmed(const std::string& text);
 // minimum when it exceeds value, else maximum when value exceeds it, else value.
 int EnsureRange(int value, int minimum, int maximum);
 
-// Reads a number written with the user's decimal separator: optional blanks around
-// it, a sign, digits with at most one decimal separator, and an exponent ("1,5E-3").
-// No thousands separators, no "INF" or "NAN". A magnitude too small for a double reads
-// as zero; one too large is not a number. False (value untouched) when the text is not
-// a number.
-bool TryStrToFloat(const std::string& text, double& value);
-// The number in text (as TryStrToFloat reads it), or defaultValue.
-double StrToFloatDefault(const std::string& text, double defaultValue);
-
 // The time-picker form of a pattern: every "h" becomes "H" (24-hour hour), then
 // every "n" becomes "m" (minute); case-sensitive.
 std::string ToPickerFormat(const std::string& pattern);
@@ -49,19 +40,6 @@ std::string ToPickerFormat(const std::string& pattern);
 // The part of text before its first CR, or, without one, before its first LF; all of
 // text when it has neither.
 std::string FirstLine(const std::string& text);
-
-// The widest field and the most decimals FormatNumber honours.
-inline constexpr int MaxNumberWidth = 100;
-inline constexpr int MaxNumberPrecision = 20;
-
-// value written by the fixed-point conversion "%" + format + "f" with the user's
-// decimal separator. format is the width-and-precision part: an optional "-" (align
-// left), a width, and "." with the number of decimals ("0.3", "8.2", "-10.1"). Padding
-// is with blanks. The empty format stands for "%f", which gives two decimals. A format
-// of another form, or one asking for more than MaxNumberWidth characters or
-// MaxNumberPrecision decimals, is treated as the empty format. A value that rounds to
-// zero is written without a minus sign; infinities and NaN as "INF", "-INF", "NAN".
-std::string FormatNumber(const std::string& format, double value);
 
 // The version information of a program file, as "key=value" lines in a fixed key order.
 //
