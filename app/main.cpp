@@ -10,6 +10,7 @@
 #include "dialogs/FInfo.h"
 #include "dialogs/FVersion.h"
 #include "dialogs/UFeldDialoge.h"
+#include "env/UInstalliert.h"
 
 int main(int argc, char** argv)
 {
@@ -21,9 +22,9 @@ int main(int argc, char** argv)
     InitLocaleSettings();
 
     TQtMeldungen messages;
-    SetMeldungsZiel(&messages);
+    const TInstalliert<TMeldungsZiel, SetMeldungsZiel> messagesInstalled(&messages);
     TQtFeldDialoge fieldDialogs;
-    SetFeldDialoge(&fieldDialogs);
+    const TInstalliert<TFeldDialoge, SetFeldDialoge> fieldDialogsInstalled(&fieldDialogs);
 
     // Exactly one parameter names a file to open; the window ignores any other number.
     // File names stay in the file system's own bytes.
@@ -33,8 +34,5 @@ int main(int argc, char** argv)
 
     TFMHaupt window(parameters);
     window.show();
-    const int result = QApplication::exec();
-    SetFeldDialoge(nullptr);
-    SetMeldungsZiel(nullptr);
-    return result;
+    return QApplication::exec();
 }

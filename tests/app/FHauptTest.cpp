@@ -40,6 +40,7 @@
 #include "dialogs/FVerzeichnis.h"
 #include "dialogs/TestHilfe.h"
 #include "env/UDateien.h"
+#include "env/UInstalliert.h"
 
 namespace {
 
@@ -47,8 +48,7 @@ namespace {
 // question; counts the calls.
 class TFakeFeldDialoge : public TFeldDialoge {
 public:
-    TFakeFeldDialoge() : previous_(SetFeldDialoge(this)) {}
-    ~TFakeFeldDialoge() override { SetFeldDialoge(previous_); }
+    TFakeFeldDialoge() : installed_(this) {}
 
     bool EditAnswer(TTAFeld& field, TScreenPoint, int) override
     {
@@ -71,7 +71,7 @@ public:
     std::string Failure;  // not empty: answering fails with it
 
 private:
-    TFeldDialoge* previous_;
+    TInstalliert<TFeldDialoge, SetFeldDialoge> installed_;
 };
 
 class TFakeSpeicherDialog : public TSpeicherDialog {
@@ -916,8 +916,7 @@ TEST_F(FHauptTest, MenusHaveMnemonicsAndOnlyF1AndF5AsShortcuts)
 // The real field editor, driven by the test; answers are typed in by the test.
 class TEditorUndAntwort : public TFeldDialoge {
 public:
-    TEditorUndAntwort() : previous_(SetFeldDialoge(this)) {}
-    ~TEditorUndAntwort() override { SetFeldDialoge(previous_); }
+    TEditorUndAntwort() : installed_(this) {}
     bool EditAnswer(TTAFeld& field, TScreenPoint, int) override
     {
         field.Answer = Answer;
@@ -927,7 +926,7 @@ public:
     std::string Answer;
 
 private:
-    TFeldDialoge* previous_;
+    TInstalliert<TFeldDialoge, SetFeldDialoge> installed_;
 };
 
 TEST_F(FHauptTest, ATemplateBuiltFromNothingFillsADocument)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/USprache.h"
+#include "env/UInstalliert.h"
 
 class TTestMeldungen : public TMeldungsZiel {
 public:
@@ -18,8 +19,7 @@ public:
         TStockIcon Icon = TStockIcon::Information;
     };
 
-    TTestMeldungen() : previous_(SetMeldungsZiel(this)) {}
-    ~TTestMeldungen() override { SetMeldungsZiel(previous_); }
+    TTestMeldungen() : installed_(this) {}
 
     int MsgDlg(const std::string& text, TMsgKind kind, TMsgButtons buttons, int) override
     {
@@ -40,5 +40,5 @@ public:
     std::deque<int> Antworten;  // results MsgDlg gives, in order; mrCancel once used up
 
 private:
-    TMeldungsZiel* previous_;
+    TInstalliert<TMeldungsZiel, SetMeldungsZiel> installed_;
 };

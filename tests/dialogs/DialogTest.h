@@ -17,24 +17,23 @@
 #include "config/USprache.h"
 #include "datetime/TestLocales.h"
 #include "datetime/UClock.h"
+#include "env/UInstalliert.h"
 
 // Installs the shipped English texts for the test's lifetime.
 class TTestSprache {
 public:
     explicit TTestSprache(const char* file = "ENGLISH.SPR")
         : sprache_(std::string(TAVIX_DATA_SOURCE) + "/")
-        , previous_(nullptr)
+        , installed_(&sprache_)
     {
         sprache_.Load(file);
-        previous_ = SetSprache(&sprache_);
     }
-    ~TTestSprache() { SetSprache(previous_); }
     TTestSprache(const TTestSprache&) = delete;
     TTestSprache& operator=(const TTestSprache&) = delete;
 
 private:
     TSprache sprache_;
-    TSprache* previous_;
+    TInstalliert<TSprache, SetSprache> installed_;
 };
 
 // English texts, German regional settings (decimal comma, dd.MM.yyyy, 24 hours), a

@@ -10,14 +10,14 @@
 #include "DialogTest.h"
 #include "config/TestOrdner.h"
 #include "dialogs/FEingabe.h"
+#include "env/UInstalliert.h"
 
 namespace {
 
 // Records what would be handed to the desktop.
 class TTestOeffner : public TDesktopOeffner {
 public:
-    TTestOeffner() : previous_(SetDesktopOeffner(this)) {}
-    ~TTestOeffner() override { SetDesktopOeffner(previous_); }
+    TTestOeffner() : installed_(this) {}
     bool Open(const QString& path) override
     {
         Opened.append(path);
@@ -27,7 +27,7 @@ public:
     bool Succeeds = true;
 
 private:
-    TDesktopOeffner* previous_;
+    TInstalliert<TDesktopOeffner, SetDesktopOeffner> installed_;
 };
 
 class HilfeTest : public DialogTest {

@@ -11,19 +11,19 @@
 #include <stdexcept>
 
 #include "DialogTest.h"
+#include "env/UInstalliert.h"
 
 namespace {
 
 // Every field of the program answers through these dialogs while the fixture lives.
 class FeldDialogeTest : public DialogTest {
 protected:
-    FeldDialogeTest() : previous_(SetFeldDialoge(&dialoge_)) {}
-    ~FeldDialogeTest() override { SetFeldDialoge(previous_); }
+    FeldDialogeTest() : installed_(&dialoge_) {}
 
     static void PressOk(QWidget* modal) { Child<QPushButton>(modal, "BTOk")->click(); }
 
     TQtFeldDialoge dialoge_;
-    TFeldDialoge* previous_;
+    TInstalliert<TFeldDialoge, SetFeldDialoge> installed_;
 };
 
 TEST_F(FeldDialogeTest, AStringFieldOpensAtTheCellAndTakesTheText)

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "dialogs/UProgrammHilfe.h"
+#include "env/UInstalliert.h"
 
 class TTestHilfeAnzeige : public THilfeAnzeige {
 public:
-    TTestHilfeAnzeige() : previous_(SetHilfeAnzeige(this)) {}
-    ~TTestHilfeAnzeige() override { SetHilfeAnzeige(previous_); }
+    TTestHilfeAnzeige() : installed_(this) {}
     bool Show(const std::string& address) override
     {
         Addresses.push_back(address);
@@ -20,5 +20,5 @@ public:
     bool Available = true;  // false: as if the help module could not be loaded
 
 private:
-    THilfeAnzeige* previous_;
+    TInstalliert<THilfeAnzeige, SetHilfeAnzeige> installed_;
 };

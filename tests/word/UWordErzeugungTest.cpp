@@ -13,6 +13,7 @@
 #include "support/TestWord.h"
 #include "core/UDokument.h"
 #include "env/UDateien.h"
+#include "env/UInstalliert.h"
 
 namespace {
 
@@ -126,12 +127,10 @@ protected:
     {
         WriteBytes(env_.Path("spr/T.SPR"), kSprache);
         sprache_.Load("T.SPR");
-        previous_ = SetSprache(&sprache_);
         sitzung_.SetAppFactory([this](TWordBackend, std::string&) { return std::make_unique<TFakeApp>(word_); });
         sitzung_.SetLog([this](const std::string& line) { log_.push_back(line); });
         word_.UserFolder = env_.Path("benutzer/");
     }
-    ~WordErzeugungTest() override { SetSprache(previous_); }
 
     void AddField(const std::string& id, int type, const std::string& answer)
     {
@@ -158,7 +157,7 @@ protected:
 
     TKernUmgebung env_;
     TSprache sprache_;
-    TSprache* previous_ = nullptr;
+    TInstalliert<TSprache, SetSprache> installed_{&sprache_};
     TFakeWord word_;
     TDokument dokument_;
     TWordSitzung sitzung_{dokument_};
