@@ -383,9 +383,7 @@ bool RefTarget(const std::string& instruction, std::string& bookmark)
     return true;
 }
 
-// The legacy form-field kinds by their instruction.
-enum class TFormKind { None, Text, CheckBox, DropDown };
-
+// The legacy form-field kind by its instruction.
 TFormKind FormKindOf(const TComplexField& field)
 {
     const std::vector<std::string> words = InstructionWords(field.Instruction);

@@ -89,6 +89,8 @@ struct TTextPiece {
 std::vector<TTextPiece> SplitAnswer(const std::string& windows1252);
 // The pieces as one line: breaks and tabs become blanks.
 std::string PiecesAsLine(const std::vector<TTextPiece>& pieces);
+// Word's legacy form fields: a text field, a check box, a drop-down.
+enum class TFormKind { None, Text, CheckBox, DropDown };
 // Answers that check a check box (a form field's), in either language of the program.
 bool IsYesLike(const std::string& utf8);
 

@@ -168,11 +168,6 @@ private:
 
 // ---- Form fields ------------------------------------------------------------------------------
 
-// Word's legacy form fields, as the office keeps them (field marks of these types). The
-// office names the mark of a text form field after the bookmark Word gives it, and a
-// mark it has no name for after itself.
-enum class TFormType { None, Text, CheckBox, DropDown };
-
 // The API marks XFormField deprecated but has no other access to a field mark's type and
 // parameters.
 #pragma GCC diagnostic push
@@ -188,18 +183,21 @@ Reference<css::container::XNameContainer> ParametersOf(const Reference<css::text
 }
 #pragma GCC diagnostic pop
 
-TFormType FormTypeOf(const Reference<css::text::XFormField>& field)
+// Word's legacy form fields, as the office keeps them (field marks of these types). The
+// office names the mark of a text form field after the bookmark Word gives it, and a
+// mark it has no name for after itself.
+TFormKind FormKindOf(const Reference<css::text::XFormField>& field)
 {
     if (!field.is())
-        return TFormType::None;
+        return TFormKind::None;
     const OUString type = FieldTypeOf(field);
     if (type == "vnd.oasis.opendocument.field.FORMTEXT")
-        return TFormType::Text;
+        return TFormKind::Text;
     if (type == "vnd.oasis.opendocument.field.FORMCHECKBOX")
-        return TFormType::CheckBox;
+        return TFormKind::CheckBox;
     if (type == "vnd.oasis.opendocument.field.FORMDROPDOWN")
-        return TFormType::DropDown;
-    return TFormType::None;
+        return TFormKind::DropDown;
+    return TFormKind::None;
 }
 
 bool IsFieldStart(const OUString& portionType)
@@ -207,9 +205,14 @@ bool IsFieldStart(const OUString& portionType)
     return portionType == "TextFieldStart" || portionType == "TextFieldStartEnd";
 }
 
-Reference<css::text::XFormField> FieldOfPortion(const Reference<css::beans::XPropertySet>& portion)
+// The form field the portion starts; null for any other portion.
+Reference<css::text::XFormField> FormFieldStartingAt(const Reference<css::beans::XPropertySet>& portion,
+                                                     const OUString& type)
 {
-    return Reference<css::text::XFormField>(portion->getPropertyValue("Bookmark"), UNO_QUERY);
+    if (!IsFieldStart(type))
+        return {};
+    Reference<css::text::XFormField> field(portion->getPropertyValue("Bookmark"), UNO_QUERY);
+    return FormKindOf(field) == TFormKind::None ? Reference<css::text::XFormField>() : field;
 }
 
 // The name a user gave the form field; empty for one the office named itself.
@@ -220,37 +223,26 @@ OUString FormFieldName(const Reference<css::text::XFormField>& field)
     return name.startsWith("__Fieldmark__") ? OUString() : name;
 }
 
-// The form field of that name (Word's names ignore case, as for bookmarks).
-Reference<css::text::XFormField> FindFormField(const Reference<css::uno::XInterface>& model, const OUString& name)
+// The form field of that name (Word's names ignore case, as for bookmarks). Without one,
+// unnamed tells whether the document holds form fields the office keeps no name for: on
+// import it drops the bookmark that Word sets inside a drop-down or check box.
+Reference<css::text::XFormField> FindFormField(const Reference<css::uno::XInterface>& model, const OUString& name,
+                                               bool& unnamed)
 {
     Reference<css::text::XFormField> exact, other;
+    unnamed = false;
     TStoryWalk(model, [&](const Reference<css::beans::XPropertySet>& portion, const OUString& type) {
-        if (exact.is() || !IsFieldStart(type))
-            return;
-        const Reference<css::text::XFormField> field = FieldOfPortion(portion);
-        if (FormTypeOf(field) == TFormType::None)
+        const Reference<css::text::XFormField> field = exact.is() ? nullptr : FormFieldStartingAt(portion, type);
+        if (!field.is())
             return;
         const OUString fieldName = FormFieldName(field);
+        unnamed = unnamed || fieldName.isEmpty();
         if (fieldName == name)
             exact = field;
         else if (!other.is() && !fieldName.isEmpty() && fieldName.equalsIgnoreAsciiCase(name))
             other = field;
     }).Run();
     return exact.is() ? exact : other;
-}
-
-// Whether the document holds form fields the office keeps no name for: on import it drops
-// the bookmark that Word sets inside a drop-down or check box.
-bool HasUnnamedFormFields(const Reference<css::uno::XInterface>& model)
-{
-    bool found = false;
-    TStoryWalk(model, [&](const Reference<css::beans::XPropertySet>& portion, const OUString& type) {
-        if (!found && IsFieldStart(type)) {
-            const Reference<css::text::XFormField> field = FieldOfPortion(portion);
-            found = FormTypeOf(field) != TFormType::None && FormFieldName(field).isEmpty();
-        }
-    }).Run();
-    return found;
 }
 
 // The text portions of a range, paragraph by paragraph.
@@ -287,8 +279,8 @@ Reference<css::text::XFormField> FormFieldAlone(const Reference<css::text::XText
             return;
         const bool opens = IsFieldStart(type);
         if (opens && depth == 0) {
-            const Reference<css::text::XFormField> field = FieldOfPortion(portion);
-            alone = !found.is() && FormTypeOf(field) != TFormType::None;
+            const Reference<css::text::XFormField> field = FormFieldStartingAt(portion, type);
+            alone = !found.is() && field.is();
             found = field;
         }
         if (type == "TextFieldStart")
@@ -381,12 +373,12 @@ void ReplaceResult(const Reference<css::text::XFormField>& field, const std::vec
 
 void FillFormField(const Reference<css::text::XFormField>& field, const std::vector<TTextPiece>& pieces)
 {
-    switch (FormTypeOf(field)) {
-    case TFormType::CheckBox:
+    switch (FormKindOf(field)) {
+    case TFormKind::CheckBox:
         Reference<css::beans::XPropertySet>(field, UNO_QUERY_THROW)
             ->setPropertyValue("Checked", Any(IsYesLike(PiecesAsLine(pieces))));
         return;
-    case TFormType::DropDown: SelectEntry(field, FromUtf8(PiecesAsLine(pieces))); return;
+    case TFormKind::DropDown: SelectEntry(field, FromUtf8(PiecesAsLine(pieces))); return;
     default: ReplaceResult(field, pieces); return;
     }
 }
@@ -408,10 +400,8 @@ std::vector<OUString> BookmarksInReadingOrder(const Reference<css::uno::XInterfa
             Reference<css::container::XNamed> bookmark(portion->getPropertyValue("Bookmark"), UNO_QUERY);
             if ((start || collapsed) && bookmark.is())
                 add(bookmark->getName());
-        } else if (IsFieldStart(type)) {
-            const Reference<css::text::XFormField> field = FieldOfPortion(portion);
-            if (FormTypeOf(field) != TFormType::None)
-                add(FormFieldName(field));
+        } else if (const Reference<css::text::XFormField> field = FormFieldStartingAt(portion, type); field.is()) {
+            add(FormFieldName(field));
         }
     }).Run();
     // Whatever the walk could not reach (text in drawing shapes) comes last.
@@ -523,11 +513,10 @@ std::string TWordLibreOfficeDoc::FillBookmark(const std::string& name, const std
         Reference<css::text::XTextContent> bookmark = FindBookmark(supplier->getBookmarks(), FromText(name));
         if (!bookmark.is()) {
             // The office keeps the bookmark of a text form field as the field's name.
-            const Reference<css::text::XFormField> field = FindFormField(Model_, FromText(name));
+            const Reference<css::text::XFormField> field = FindFormField(Model_, FromText(name), unnamedFields);
             if (field.is())
                 FillFormField(field, pieces);
             missing = !field.is();
-            unnamedFields = missing && HasUnnamedFormFields(Model_);
             return std::string();
         }
         const OUString realName = Reference<css::container::XNamed>(bookmark, UNO_QUERY_THROW)->getName();
