@@ -276,6 +276,13 @@ bool WaitUntil(const std::function<bool()>& condition, double seconds)
     return true;
 }
 
+// Kills the process group of an office the test ended itself; whether it is gone in time.
+bool KillGroup(int group)
+{
+    ::kill(-group, SIGKILL);
+    return WaitUntil([&] { return !GroupAlive(group); }, 20);
+}
+
 // The processes whose command line names the text (the offices started on a profile in
 // the tests' folder).
 std::vector<pid_t> ProcessesMentioning(const std::string& text)
@@ -700,8 +707,7 @@ TEST(WordLibreOffice, QuitEndsOnlyWhatItStartedAndHoldsNoOnesWork)
         work->Close();
         other.Quit();
         EXPECT_TRUE(GroupAlive(group)) << "the other one only attached";
-        ::kill(-group, SIGKILL);  // started by this test's app, which left it
-        EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
+        EXPECT_TRUE(KillGroup(group));  // started by this test's app, which left it
     }
     TWordLibreOfficeApp app(options);
     bool attached = true;
@@ -759,8 +765,7 @@ TEST(WordLibreOffice, KilledOfficeIsDetectedAndReplaced)
     std::unique_ptr<TWordDoc> doc;
     ASSERT_TRUE(StartWithLetter(app, group, doc));
 
-    ::kill(-group, SIGKILL);
-    ASSERT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
+    ASSERT_TRUE(KillGroup(group));
     const auto start = TClock::now();
     const std::string lost = doc->FillBookmark("Name", "x");
     EXPECT_LT(SecondsSince(start), 10.0);
@@ -868,8 +873,7 @@ TEST(WordLibreOffice, GenerationFromTheDotExampleLeavesTheDocumentInAWindow)
 
     second->Quit();
     EXPECT_TRUE(GroupAlive(group)) << "the shown documents keep their office";
-    ::kill(-group, SIGKILL);
-    EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
+    EXPECT_TRUE(KillGroup(group));
 }
 
 // An office the program started for documents it showed stays while one of them is
@@ -912,8 +916,7 @@ TEST(WordLibreOffice, AnOfficeThatShowedDocumentsEndsWhenTheUserHasClosedThem)
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             EXPECT_TRUE(GroupAlive(group)) << "the shown document keeps its office";
         }
-        ::kill(-group, SIGKILL);
-        EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
+        EXPECT_TRUE(KillGroup(group));
     }
 }
 
@@ -959,8 +962,7 @@ TEST(WordLibreOffice, AWindowlessOfficeOnThePipeGivesWayOrSaysWhy)
     const int group = app.StartedProcessGroup();
     ASSERT_GT(group, 0);
     shown.reset();
-    ::kill(-group, SIGKILL);
-    EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20));
+    EXPECT_TRUE(KillGroup(group));
 }
 
 // The user closes the shown document in the office (File > Close): the office this
@@ -1004,8 +1006,7 @@ TEST(WordLibreOffice, ClosingTheShownDocumentLeavesNoStartCenter)
     EXPECT_EQ(std::system(("/usr/bin/python3 '" + user + "' '" + options.Pipe + "' > /dev/null 2>&1").c_str()), 0);
     EXPECT_TRUE(WaitUntil([&] { return !GroupAlive(group); }, 20)) << display.Server.WindowNames();
     if (GroupAlive(group)) {
-        ::kill(-group, SIGKILL);
-        WaitUntil([&] { return !GroupAlive(group); }, 20);
+        KillGroup(group);
     }
 }
 
