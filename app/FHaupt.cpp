@@ -42,6 +42,7 @@
 #include "dialogs/UQtText.h"
 #include "env/UCodec.h"
 #include "env/UDateien.h"
+#include "env/VControl.h"
 
 namespace {
 
@@ -531,10 +532,9 @@ void TFMHaupt::RestoreWindowState()
     }
     const std::vector<std::string> columns = konf_->ReadColumns("LV");
     for (size_t i = 0; i < columns.size() && static_cast<int>(i) < lv_->columnCount(); ++i) {
-        char* end = nullptr;
-        const long width = std::strtol(columns[i].c_str(), &end, 10);
-        if (!columns[i].empty() && end && *end == '\0' && width >= 0 && width <= 100000)
-            lv_->setColumnWidth(static_cast<int>(i), static_cast<int>(width));
+        int width = -1;
+        if (ReadInteger(columns[i], width) && width >= 0 && width <= 100000)
+            lv_->setColumnWidth(static_cast<int>(i), width);
     }
 }
 

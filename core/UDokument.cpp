@@ -281,39 +281,17 @@ bool TDokument::ReadFileText(const std::string& path, std::string& text) const
     const std::string tooLarge = FormatMsg(
         TextOrFallback("FMHaupt", "FileTooLargeMsg", "The file \"%s\" is larger than 256 MB and cannot be opened."),
         {shown});
-    // Non-blocking, so that opening a pipe cannot hang; it is refused below anyway.
-    const TFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (in.Get() < 0) {
-        ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {PathForDisplay(path), std::strerror(errno)}));
+    TFileBytes file = ReadFileBytes(path, kMaxTemplateBytes);
+    switch (file.Failure) {
+    case TReadFailure::None: break;
+    case TReadFailure::NotRegular: ShowError(notText); return false;
+    case TReadFailure::TooLarge: ShowError(tooLarge); return false;
+    case TReadFailure::Open:
+    case TReadFailure::Read:
+        ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {shown, std::strerror(file.Error)}));
         return false;
     }
-    if (::fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        ShowError(notText);
-        return false;
-    }
-    if (static_cast<std::uint64_t>(info.st_size) > kMaxTemplateBytes) {
-        ShowError(tooLarge);
-        return false;
-    }
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t got = ::read(in.Get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {PathForDisplay(path), std::strerror(errno)}));
-            return false;
-        }
-        if (got == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-        if (bytes.size() > kMaxTemplateBytes) {  // the file grew while being read
-            ShowError(tooLarge);
-            return false;
-        }
-    }
+    std::string& bytes = file.Bytes;
     bool crLfLines = true;
     if (!ScanText(bytes, crLfLines)) {
         ShowError(notText);

@@ -6,11 +6,11 @@
 #include <array>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 #include <system_error>
 
 #include "env/UCodec.h"
+#include "env/UDateien.h"
 
 namespace {
 
@@ -26,12 +26,10 @@ bool HasExecutePermission(const std::string& path)
 // ("MZ", which a desktop may hand to an emulator) or a desktop entry.
 bool StartsLikeProgram(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const TFileBytes start = ReadFileHead(path, 64);
+    if (!start)
         return true;
-    char start[64] = {};
-    in.read(start, sizeof start);
-    std::string_view head(start, static_cast<std::size_t>(in.gcount()));
+    std::string_view head(start.Bytes);
     if (head.starts_with("#!") ||
         head.starts_with("\x7F"
                          "ELF") ||

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <tuple>
 
 namespace {
 
@@ -84,7 +86,8 @@ std::string ScaledDigits(double magnitude, int precision)
     const std::string scientific(buffer.data(), result.ptr);
     const std::size_t e = scientific.find('e');
     std::string digits = scientific.substr(0, 1) + (e > 2 ? scientific.substr(2, e - 2) : std::string());
-    const long exponent = std::strtol(scientific.c_str() + e + 1, nullptr, 10);
+    long exponent = 0;
+    std::ignore = ReadInteger(std::string_view(scientific).substr(e + 1), exponent);  // to_chars wrote it
     const long keep = exponent + 1 + precision;
     if (keep < 0)
         return {};
@@ -144,20 +147,8 @@ std::string IntegerToText(long long value)
 
 bool TextToInteger(const std::string& text, int& value)
 {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    TrimBlanks(text, begin, end);
-    if (begin < end && text[begin] == '+') {
-        ++begin;  // from_chars takes a minus sign only
-        if (begin < end && text[begin] == '-')
-            return false;
-    }
-    int parsed = 0;
-    const auto result = std::from_chars(text.data() + begin, text.data() + end, parsed);
-    if (begin == end || result.ec != std::errc() || result.ptr != text.data() + end)
-        return false;
-    value = parsed;
-    return true;
+    const std::size_t end = text.find_last_not_of(" \t");
+    return ReadInteger(std::string_view(text).substr(0, end == std::string::npos ? 0 : end + 1), value);
 }
 
 std::string NumberToText(double value)
@@ -176,7 +167,8 @@ std::string NumberToText(double value)
     const std::string scientific(buffer, result.ptr);
     const std::size_t e = scientific.find('e');
     std::string digits = scientific.substr(0, 1) + scientific.substr(2, e - 2);
-    const int exponent = std::atoi(scientific.c_str() + e + 1);
+    int exponent = 0;
+    std::ignore = ReadInteger(std::string_view(scientific).substr(e + 1), exponent);  // to_chars wrote it
     digits.erase(digits.find_last_not_of('0') + 1);
 
     const char separator = DecimalSeparator();

@@ -3,6 +3,7 @@
 #include "datetime/UCalendar.h"
 #include "datetime/UClock.h"
 #include "datetime/ULocale.h"
+#include "env/VControl.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,23 +46,8 @@ int MatchLiteral(const std::string& text, int position, const std::string& expec
 // when it is not one (no range accepts -1 or a negative number).
 int ParseInteger(const std::string& text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (i == text.size())
-        return -1;
-    long value = 0;
-    for (; i < text.size(); ++i) {
-        if (!IsDigit(text[i]) || value > 100000)
-            return -1;
-        value = value * 10 + (text[i] - '0');
-    }
-    return static_cast<int>(negative ? -value : value);
+    int value = -1;
+    return ReadInteger(text, value) ? value : -1;
 }
 
 // Reads width characters as one integer (see ParseInteger).

@@ -5,8 +5,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <vector>
 
@@ -131,11 +131,13 @@ std::optional<std::string> XdgUserDir(const std::string& key)
     if (config.empty())
         return std::nullopt;
     std::optional<std::string> folder;
-    std::ifstream in(WithSlash(config) + "user-dirs.dirs", std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    std::string text;
+    if (!ReadTextLines(WithSlash(config) + "user-dirs.dirs", text))
+        return std::nullopt;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find("\r\n", at), text.size());
+        const std::string line = text.substr(at, end - at);
+        at = end + 2;
         // Like the shell that reads this file: the last assignment counts.
         if (auto value = UserDirValue(line, key, home))
             folder = std::move(value);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -341,33 +342,73 @@ void PrepareFolders(const std::string& localAppData, const std::string& commonAp
     }
 }
 
+namespace {
+
+TFileBytes Failed(TReadFailure failure, int error = 0)
+{
+    TFileBytes result;
+    result.Failure = failure;
+    result.Error = error;
+    return result;
+}
+
+// Reads at most limit bytes; past them the file is TooLarge, or with headOnly just cut off.
+TFileBytes ReadBounded(const std::string& path, std::uint64_t limit, bool headOnly)
+{
+    // Opened without waiting: a pipe or device of this name would otherwise block
+    // before its kind could be checked.
+    TFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!in.Valid())
+        return Failed(TReadFailure::Open, errno);
+    struct stat info {};
+    if (::fstat(in.Get(), &info) != 0)
+        return Failed(TReadFailure::Read, errno);
+    if (!S_ISREG(info.st_mode))
+        return Failed(TReadFailure::NotRegular);
+    if (!headOnly && static_cast<std::uint64_t>(info.st_size) > limit)
+        return Failed(TReadFailure::TooLarge);
+    ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
+    TFileBytes result;
+    result.Bytes.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(info.st_size, limit)));
+    char buffer[64 * 1024];
+    while (result.Bytes.size() <= limit) {
+        const std::size_t wanted =
+            headOnly ? std::min<std::uint64_t>(sizeof buffer, limit - result.Bytes.size()) : sizeof buffer;
+        if (wanted == 0)
+            break;
+        const ssize_t got = ::read(in.Get(), buffer, wanted);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return Failed(TReadFailure::Read, errno);
+        if (got == 0)
+            return result;
+        result.Bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    if (headOnly)
+        return result;
+    return Failed(TReadFailure::TooLarge);  // it grew while being read
+}
+
+}  // namespace
+
+TFileBytes ReadFileBytes(const std::string& path, std::uint64_t maxBytes)
+{
+    return ReadBounded(path, maxBytes, false);
+}
+
+TFileBytes ReadFileHead(const std::string& path, std::size_t count)
+{
+    return ReadBounded(path, count, true);
+}
+
 bool ReadTextLines(const std::string& path, std::string& text)
 {
     text.clear();
-    // Opened without waiting: a pipe or device of this name would otherwise block the
-    // start for ever before its kind could be checked.
-    TFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    if (!in.Valid() || ::fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::uint64_t>(info.st_size) > kMaxTextFileBytes)
+    TFileBytes file = ReadFileBytes(path);
+    if (!file)
         return false;
-    ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
-    std::string bytes;
-    char buffer[64 * 1024];
-    for (;;) {
-        if (bytes.size() > kMaxTextFileBytes)
-            return false;  // grew while being read
-        const ssize_t got = ::read(in.Get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (got == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    text = ToCrLfLines(bytes);
+    text = ToCrLfLines(file.Bytes);
     return true;
 }
 
@@ -412,10 +453,13 @@ pid_t TemporaryOwner(const std::string& name)
     const std::size_t mark = name.rfind(kTemporaryMark);
     if (mark == std::string::npos)
         return 0;
-    const char* digits = name.c_str() + mark + std::strlen(kTemporaryMark);
-    char* end = nullptr;
-    const long pid = std::strtol(digits, &end, 10);
-    return end != digits && *end == '-' && pid > 0 ? static_cast<pid_t>(pid) : 0;
+    const std::size_t digits = mark + std::strlen(kTemporaryMark);
+    const std::size_t dash = name.find('-', digits);
+    pid_t pid = 0;
+    return dash != std::string::npos && ReadInteger(std::string_view(name).substr(digits, dash - digits), pid) &&
+            pid > 0
+        ? pid
+        : 0;
 }
 
 // Removes the temporary files that saves of processes no longer running left behind.

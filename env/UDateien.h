@@ -112,6 +112,24 @@ void PrepareFolders(const std::string& localAppData, const std::string& commonAp
 // The largest text file the program reads; a larger one is no file of the program's.
 inline constexpr std::uint64_t kMaxTextFileBytes = 256ull * 1024 * 1024;
 
+// Why ReadFileBytes gave no bytes.
+enum class TReadFailure { None, Open, NotRegular, TooLarge, Read };
+
+struct [[nodiscard]] TFileBytes {
+    std::string Bytes;
+    TReadFailure Failure = TReadFailure::None;
+    int Error = 0;  // errno of an Open or Read failure
+    explicit operator bool() const { return Failure == TReadFailure::None; }
+};
+
+// A regular file's bytes, never waiting for a pipe or device of that name: all of them,
+// or TooLarge when there are more than maxBytes (also when the file grows while it is
+// read). Every file the program reads whole comes through here.
+TFileBytes ReadFileBytes(const std::string& path, std::uint64_t maxBytes = kMaxTextFileBytes);
+// The first count bytes of a regular file (fewer when it is shorter); files of /proc,
+// which report no size, too.
+TFileBytes ReadFileHead(const std::string& path, std::size_t count);
+
 // A text file read as single-byte text: every line (ended by CR LF, LF or CR) ends with
 // CR LF in the result. False when the file cannot be read, is no regular file (a pipe
 // or device is never waited for) or is larger than kMaxTextFileBytes.

@@ -1,7 +1,10 @@
 // General routines shared by every part of the program.
 #pragma once
 
+#include <charconv>
+#include <concepts>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The folder of the running program file, ending with "/"; empty when it cannot be found.
@@ -21,6 +24,27 @@ std::string UpperAscii(std::string text);
 
 // Whether text begins with prefix, case-sensitively.
 bool StartsWith(const std::string& prefix, const std::string& text);
+
+// The text as a decimal integer of type T: leading blanks (space, tab), one sign, then
+// digits up to the end; false (value untouched) for anything else or a number outside
+// T's range. Every integer the program reads from text is read here.
+template <std::integral T>
+[[nodiscard]] bool ReadInteger(std::string_view text, T& value)
+{
+    const std::size_t start = text.find_first_not_of(" \t");
+    text.remove_prefix(start == std::string_view::npos ? text.size() : start);
+    if (text.starts_with('+')) {
+        text.remove_prefix(1);
+        if (text.starts_with('-'))
+            return false;  // from_chars takes a minus sign of its own
+    }
+    T parsed{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return false;
+    value = parsed;
+    return true;
+}
 
 // Every CR LF pair, lone CR and lone LF becomes a vertical tab (character 11), the
 // word processor's manual line break.

@@ -15,7 +15,6 @@
 #include <exception>
 #include <functional>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <map>
@@ -677,26 +676,16 @@ std::optional<std::string> CheckValue(const TTAFeld& field, const std::string& u
 
 bool ReadFile(const std::string& path, std::string& bytes, std::string& problem)
 {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        problem = fs::exists(path, ec) ? "not a file" : "no such file";
-        return false;
+    TFileBytes file = ReadFileBytes(path, kMaxCsvBytes);
+    switch (file.Failure) {
+    case TReadFailure::None: bytes = std::move(file.Bytes); return true;
+    case TReadFailure::Open: problem = file.Error == ENOENT ? "no such file" : "cannot be read"; return false;
+    case TReadFailure::NotRegular: problem = "not a file"; return false;
+    case TReadFailure::TooLarge: problem = "larger than 256 MiB"; return false;
+    case TReadFailure::Read: break;
     }
-    if (fs::file_size(path, ec) > kMaxCsvBytes) {
-        problem = "larger than 256 MiB";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        problem = "cannot be read";
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        problem = "cannot be read";
-        return false;
-    }
-    return true;
+    problem = "cannot be read";
+    return false;
 }
 
 // The rows of the template each header cell fills; false after reporting a bad header.

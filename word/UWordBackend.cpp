@@ -12,8 +12,6 @@
 #include "word/libreoffice/UWordLibreOffice.h"
 #endif
 
-#include <fstream>
-
 std::unique_ptr<TWordApp> MakeWordApp(TWordBackend kind, std::string& error, TFileOpener opener)
 {
     error.clear();
@@ -66,9 +64,7 @@ bool IsBinaryWord(const std::string& file)
     const std::string extension = LowerExtension(file);
     if (extension == ".dot" || extension == ".doc")
         return true;
-    std::ifstream in(file, std::ios::binary);
-    std::string head(kCompoundFileMagic.size(), '\0');
-    return in.read(head.data(), static_cast<std::streamsize>(head.size())) && IsCompoundFile(head);
+    return IsCompoundFile(ReadFileHead(file, kCompoundFileMagic.size()).Bytes);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include <algorithm>
@@ -342,6 +343,27 @@ TEST_F(FilesTest, ReadTextLinesReadsFilesOnly)
     WriteBytes(dir / "huge.SPR", "");
     fs::resize_file(dir / "huge.SPR", kMaxTextFileBytes + 1);  // sparse: takes no space
     EXPECT_FALSE(ReadTextLines(dir / "huge.SPR", text));
+}
+
+TEST_F(FilesTest, ReadFileBytesSaysWhyAndReadFileHeadCutsOff)
+{
+    WriteBytes(dir / "t.bin", "0123456789");
+    EXPECT_EQ(ReadFileBytes(dir / "t.bin", 10).Bytes, "0123456789");
+    EXPECT_EQ(ReadFileBytes(dir / "t.bin", 9).Failure, TReadFailure::TooLarge);
+    const TFileBytes missing = ReadFileBytes(dir / "missing");
+    EXPECT_EQ(missing.Failure, TReadFailure::Open);
+    EXPECT_EQ(missing.Error, ENOENT);
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(ReadFileHead(dir / "pipe", 8).Failure, TReadFailure::NotRegular);
+    EXPECT_EQ(ReadFileBytes(dir.Path()).Failure, TReadFailure::NotRegular);
+
+    EXPECT_EQ(ReadFileHead(dir / "t.bin", 4).Bytes, "0123");
+    EXPECT_EQ(ReadFileHead(dir / "t.bin", 100).Bytes, "0123456789");
+    EXPECT_TRUE(ReadFileHead(dir / "t.bin", 0));
+    // A file of /proc reports no size and is read all the same.
+    const TFileBytes status = ReadFileHead("/proc/self/status", 4096);
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(status.Bytes.starts_with("Name:"));
 }
 
 TEST_F(FilesTest, WriteFileAtomicReplacesTheWholeFile)

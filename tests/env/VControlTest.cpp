@@ -44,6 +44,42 @@ TEST(VControl, StartsWithIsCaseSensitive)
     EXPECT_FALSE(StartsWith("b", "abc"));
 }
 
+TEST(VControl, ReadIntegerTakesLeadingBlanksAndOneSignOnly)
+{
+    const struct {
+        const char* Text;
+        bool Ok;
+        long long Value;
+    } cases[] = {
+        {"42", true, 42},
+        {" \t-7", true, -7},
+        {"+3", true, 3},
+        {"007", true, 7},
+        {"7 ", false, 0},
+        {"+-3", false, 0},
+        {"- 3", false, 0},
+        {"", false, 0},
+        {" ", false, 0},
+        {"3.0", false, 0},
+        {"0x1F", false, 0},
+        {"\n5", false, 0},
+        {"99999999999999999999", false, 0},
+    };
+    for (const auto& c : cases) {
+        long long value = 4242;
+        EXPECT_EQ(ReadInteger(c.Text, value), c.Ok) << "'" << c.Text << "'";
+        EXPECT_EQ(value, c.Ok ? c.Value : 4242) << "'" << c.Text << "'";
+    }
+    // The type's range decides, not long's.
+    int small = 0;
+    EXPECT_FALSE(ReadInteger("2147483648", small));
+    EXPECT_TRUE(ReadInteger("-2147483648", small));
+    EXPECT_EQ(small, -2147483647 - 1);
+    unsigned char byte = 0;
+    EXPECT_FALSE(ReadInteger("256", byte));
+    EXPECT_FALSE(ReadInteger("-1", byte));
+}
+
 TEST(VControl, LineBreaksBecomeVerticalTabs)
 {
     EXPECT_EQ(LineBreaksToVT("a\r\nb\rc\nd"), "a\vb\vc\vd");

@@ -17,7 +17,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <optional>
 
 namespace {
@@ -29,20 +28,15 @@ std::string SystemError(int code)
 
 std::string ReadTemplateFile(const std::string& path, std::string& bytes)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return "The template \"" + path + "\" cannot be read: " + SystemError(errno) + ".";
-    if (!S_ISREG(info.st_mode))
-        return "The template \"" + path + "\" is not a file.";
-    if (static_cast<std::uint64_t>(info.st_size) > TWordPackage::kMaxUncompressed)
-        return "The template \"" + path + "\" is larger than 256 MiB.";
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return "The template \"" + path + "\" cannot be read: " + SystemError(errno) + ".";
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return "The template \"" + path + "\" cannot be read.";
-    return {};
+    TFileBytes file = ReadFileBytes(path, TWordPackage::kMaxUncompressed);
+    switch (file.Failure) {
+    case TReadFailure::None: bytes = std::move(file.Bytes); return {};
+    case TReadFailure::NotRegular: return "The template \"" + path + "\" is not a file.";
+    case TReadFailure::TooLarge: return "The template \"" + path + "\" is larger than 256 MiB.";
+    case TReadFailure::Open:
+    case TReadFailure::Read: break;
+    }
+    return "The template \"" + path + "\" cannot be read: " + SystemError(file.Error) + ".";
 }
 
 // Writes all bytes to an open descriptor and closes it; the file is removed on failure.

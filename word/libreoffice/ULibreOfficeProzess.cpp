@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+
+#include "env/UDateien.h"
+#include "env/VControl.h"
 
 extern char** environ;
 
@@ -36,14 +38,10 @@ std::string DefaultProgram()
 
 namespace {
 
-// A small file of /proc (they report no size), read up to a limit.
+// A small file of /proc, read up to a limit; empty when it cannot be read.
 std::string ProcFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(64 * 1024, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return bytes;
+    return ReadFileHead(path, 64 * 1024).Bytes;
 }
 
 std::vector<std::string> CommandLineOf(const std::string& pid)
@@ -108,15 +106,16 @@ TOfficeOnPipe FindOfficeOnPipe(const std::string& pipe)
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
         const std::string pid = entry.path().filename().string();
+        pid_t number = 0;
         struct stat info {};
-        if (pid.find_first_not_of("0123456789") != std::string::npos || ::stat(entry.path().c_str(), &info) != 0 ||
-            info.st_uid != ::getuid())
+        if (pid.find_first_not_of("0123456789") != std::string::npos || !ReadInteger(pid, number) ||
+            ::stat(entry.path().c_str(), &info) != 0 || info.st_uid != ::getuid())
             continue;
         const std::vector<std::string> arguments = CommandLineOf(pid);
         if (std::none_of(arguments.begin(), arguments.end(),
                          [&](const std::string& a) { return a.rfind(accept, 0) == 0; }))
             continue;
-        found.Pid = static_cast<pid_t>(std::stol(pid));
+        found.Pid = number;
         found.Headless = std::any_of(arguments.begin(), arguments.end(),
                                      [](const std::string& a) { return a == "--headless" || a == "-headless"; });
         found.OwnedByTavix = StartedByTavix(pid);

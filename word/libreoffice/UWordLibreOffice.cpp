@@ -1,6 +1,7 @@
 #include "word/libreoffice/UWordLibreOffice.h"
 
 #include "env/UCodec.h"
+#include "env/UDateien.h"
 #include "word/UWordSchutz.h"
 #include "word/embedded/UWordPackage.h"
 #include "word/embedded/UWordXml.h"
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <set>
 #include <tuple>
@@ -443,12 +443,7 @@ std::string LoadedFilter(const Reference<css::uno::XInterface>& document)
 // small: only their first megabytes are looked at).
 bool IsProtectedFile(const std::string& file)
 {
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
-    in.seekg(0);
-    std::string bytes(static_cast<std::size_t>(std::clamp<std::streamoff>(size, 0, 16 << 20)), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    std::string bytes = ReadFileHead(file, 16 << 20).Bytes;
     if (IsCompoundFile(bytes))
         return CompoundFileProtection(bytes) != TWordSchutz::None;
     if (bytes.compare(0, 2, "PK") != 0)
