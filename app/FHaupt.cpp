@@ -352,13 +352,13 @@ void TFMHaupt::BuildActions()
     OnTriggered(acDateiSpeichern_, [this] { dokument_.Save(); });
     OnTriggered(acDateiSpeichernUnter_, [this] { dokument_.SaveFile(true, false); });
     OnTriggered(acBeenden_, [this] { close(); });
-    OnTriggered(acBearbeiten_, [this] { EditSelectedOrBeep(); });
+    OnTriggered(acBearbeiten_, [this] { OnSelectedOrBeep(&TFMHaupt::EditSelected); });
     OnTriggered(acDokument_, [this] { GenerateDocument(); });
     connect(acVorlageBearbeiten_, &QAction::toggled, this, [this] { UpdateActions(); });
     OnTriggered(acVorlageSpeichern_, [this] { dokument_.SaveFile(true, true); });
     OnTriggered(acNeuesFeld_, [this] { InsertField(); });
-    OnTriggered(acFeldBearbeiten_, [this] { EditSelectedOrBeep(); });
-    OnTriggered(acFeldLoeschen_, [this] { DeleteFieldOrBeep(); });
+    OnTriggered(acFeldBearbeiten_, [this] { OnSelectedOrBeep(&TFMHaupt::EditSelected); });
+    OnTriggered(acFeldLoeschen_, [this] { OnSelectedOrBeep(&TFMHaupt::DeleteField); });
     OnTriggered(acVorlageTitel_, [this] { ChangeTitle(); });
     OnTriggered(acVorlageWord_, [this] { ChangeWordTemplate(); });
     OnTriggered(acVorlageNeu_, [this] { NewTemplate(); });
@@ -721,12 +721,12 @@ void TFMHaupt::EditSelected()
     UpdateActions();
 }
 
-void TFMHaupt::EditSelectedOrBeep()
+void TFMHaupt::OnSelectedOrBeep(void (TFMHaupt::*command)())
 {
     if (SelectedRow() < 0)
         Beep();
     else
-        EditSelected();
+        (this->*command)();
 }
 
 void TFMHaupt::InsertField()
@@ -767,14 +767,6 @@ void TFMHaupt::SetBusy(bool busy)
         qApp->removeEventFilter(inputBlocker_.get());
     }
     QApplication::restoreOverrideCursor();
-}
-
-void TFMHaupt::DeleteFieldOrBeep()
-{
-    if (SelectedRow() < 0)
-        Beep();
-    else
-        DeleteField();
 }
 
 void TFMHaupt::ChangeTitle()
@@ -904,7 +896,7 @@ void TFMHaupt::Beep()
 
 void TFMHaupt::LVDblClick()
 {
-    EditSelectedOrBeep();
+    OnSelectedOrBeep(&TFMHaupt::EditSelected);
 }
 
 bool TFMHaupt::eventFilter(QObject* watched, QEvent* event)

@@ -126,8 +126,7 @@ private:
     void SetBusy(bool busy);
 
     // Action handlers that need a selected row beep without one.
-    void EditSelectedOrBeep();
-    void DeleteFieldOrBeep();
+    void OnSelectedOrBeep(void (TFMHaupt::*command)());
     void Beep();
     void LVDblClick();
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <utility>
 
 #include "config/USprache.h"
 #include "env/UCodec.h"
@@ -380,7 +381,5 @@ TKonf* Konf()
 
 TKonf* SetKonf(TKonf* store)
 {
-    TKonf* previous = g_konf;
-    g_konf = store;
-    return previous;
+    return std::exchange(g_konf, store);
 }

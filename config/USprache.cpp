@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "env/UCodec.h"
 #include "env/UDateien.h"
@@ -127,9 +128,7 @@ TMsgButton MsgCancelButton(TMsgButtons buttons)
 
 TMeldungsZiel* SetMeldungsZiel(TMeldungsZiel* target)
 {
-    TMeldungsZiel* previous = g_meldungsZiel;
-    g_meldungsZiel = target;
-    return previous;
+    return std::exchange(g_meldungsZiel, target);
 }
 
 TMeldungsZiel* MeldungsZiel()
@@ -232,9 +231,7 @@ TSprache* Sprache()
 
 TSprache* SetSprache(TSprache* table)
 {
-    TSprache* previous = g_sprache;
-    g_sprache = table;
-    return previous;
+    return std::exchange(g_sprache, table);
 }
 
 std::string GetText(std::string_view section, std::string_view key)

@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -94,9 +95,7 @@ bool IsUnsetLimit(double value)
 
 TFeldDialoge* SetFeldDialoge(TFeldDialoge* dialogs)
 {
-    TFeldDialoge* previous = g_feldDialoge;
-    g_feldDialoge = dialogs;
-    return previous;
+    return std::exchange(g_feldDialoge, dialogs);
 }
 
 TFeldDialoge* FeldDialoge()

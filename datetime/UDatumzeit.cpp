@@ -10,12 +10,6 @@
 
 namespace {
 
-// ASCII only: the process locale must not change what a pattern means.
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool IsLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -103,12 +97,14 @@ int MatchName(const std::array<std::string, N>& names, const std::string& text, 
     return -1;
 }
 
-bool StartsWithNoCase(const std::string& text, std::size_t at, const char* form)
+// The result of a name token's Match: value 1.. for the name of index read at position,
+// or the position negated when none fitted.
+int NamedValue(int index, int advance, int position, int& value)
 {
-    for (std::size_t i = 0; form[i] != '\0'; ++i)
-        if (at + i >= text.size() || Lower(text[at + i]) != form[i])
-            return false;
-    return true;
+    if (index < 0)
+        return -position;
+    value = index + 1;
+    return position + advance;
 }
 
 // The length of an AM/PM marker at the index (am/pm, a/p, ampm in any case), else 0.
@@ -181,9 +177,9 @@ private:
 
 std::size_t RunLength(const std::string& pattern, std::size_t at)
 {
-    const char letter = Lower(pattern[at]);
+    const char letter = LowerAscii(pattern[at]);
     std::size_t end = at;
-    while (end < pattern.size() && Lower(pattern[end]) == letter)
+    while (end < pattern.size() && LowerAscii(pattern[end]) == letter)
         ++end;
     return end - at;
 }
@@ -193,7 +189,7 @@ std::size_t RunLength(const std::string& pattern, std::size_t at)
 bool TFormatter::AmPmFollows(const std::string& pattern, std::size_t from)
 {
     for (std::size_t i = from; i < pattern.size(); ++i) {
-        const char c = Lower(pattern[i]);
+        const char c = LowerAscii(pattern[i]);
         if (c == '"' || c == '\'') {
             const std::size_t close = pattern.find(pattern[i], i + 1);
             if (close == std::string::npos)
@@ -216,7 +212,7 @@ void TFormatter::Write(std::string& out, const std::string& pattern, int depth) 
     std::size_t i = 0;
     while (i < pattern.size()) {
         const char c = pattern[i];
-        const char letter = Lower(c);
+        const char letter = LowerAscii(c);
         if (c == '"' || c == '\'') {
             const std::size_t close = pattern.find(c, i + 1);
             const std::size_t end = close == std::string::npos ? pattern.size() : close;
@@ -460,11 +456,9 @@ int TDTYear::Match(const std::string& text, int position)
     return position + width;
 }
 
-TDTMonth::TDTMonth(int kind) : Kind(kind) {}
-
-std::string TDTMonth::Describe() const
+std::string TDTDatePart::Describe() const
 {
-    return "MONTH " + std::to_string(Kind) + " " + std::to_string(Value);
+    return std::string(FName) + " " + std::to_string(Kind) + " " + std::to_string(Value);
 }
 
 int TDTMonth::Match(const std::string& text, int position)
@@ -478,29 +472,12 @@ int TDTMonth::Match(const std::string& text, int position)
         index = Kind == 3 ? MatchName(s.ShortMonthNames, text, position, 3, advance)
                           : MatchName(s.LongMonthNames, text, position, 0, advance);
     });
-    if (index < 0)
-        return -position;
-    Value = index + 1;
-    return position + advance;
-}
-
-TDTDay::TDTDay(int kind) : Kind(kind) {}
-
-std::string TDTDay::Describe() const
-{
-    return "DAY " + std::to_string(Kind) + " " + std::to_string(Value);
+    return NamedValue(index, advance, position, Value);
 }
 
 int TDTDay::Match(const std::string& text, int position)
 {
     return MatchNumber(text, position, Kind == 2, 2, 1, 31, Value);
-}
-
-TDTWeekday::TDTWeekday(int kind) : Kind(kind) {}
-
-std::string TDTWeekday::Describe() const
-{
-    return "WEEKDAY " + std::to_string(Kind) + " " + std::to_string(Value);
 }
 
 int TDTWeekday::Match(const std::string& text, int position)
@@ -512,10 +489,7 @@ int TDTWeekday::Match(const std::string& text, int position)
         index = Kind == 3 ? MatchName(s.ShortDayNames, text, position, 2, advance)
                           : MatchName(s.LongDayNames, text, position, 0, advance);
     });
-    if (index < 0)
-        return -position;
-    Value = index + 1;
-    return position + advance;
+    return NamedValue(index, advance, position, Value);
 }
 
 std::string TDTClockPart::Describe() const

@@ -167,13 +167,25 @@ public:
     TDTKind TokenKind() const override { return TDTKind::Year; }
 };
 
-// Kind 1..4: the number of "m" letters.
-class TDTMonth : public TDTObj {
+// A part of the date read by kind: Kind is how many times its letter stands in the pattern.
+class TDTDatePart : public TDTObj {
 public:
-    explicit TDTMonth(int kind);
     int Kind;
     int Value = -1;
     std::string Describe() const override;
+
+protected:
+    // name is the word of Describe.
+    TDTDatePart(int kind, const char* name) : Kind(kind), FName(name) {}
+
+private:
+    const char* FName;
+};
+
+// Kind 1..4: the number of "m" letters.
+class TDTMonth : public TDTDatePart {
+public:
+    explicit TDTMonth(int kind) : TDTDatePart(kind, "MONTH") {}
     int Match(const std::string& text, int position) override;
     bool IsNumeric() const override { return Kind <= 2; }
     bool IsVariableWidth() const override { return Kind == 1; }
@@ -181,12 +193,9 @@ public:
 };
 
 // Kind 1 or 2.
-class TDTDay : public TDTObj {
+class TDTDay : public TDTDatePart {
 public:
-    explicit TDTDay(int kind);
-    int Kind;
-    int Value = -1;
-    std::string Describe() const override;
+    explicit TDTDay(int kind) : TDTDatePart(kind, "DAY") {}
     int Match(const std::string& text, int position) override;
     bool IsNumeric() const override { return true; }
     bool IsVariableWidth() const override { return Kind == 1; }
@@ -194,12 +203,9 @@ public:
 };
 
 // Kind 3 (short name) or 4 (long name); Value 1 = Sunday .. 7 = Saturday.
-class TDTWeekday : public TDTObj {
+class TDTWeekday : public TDTDatePart {
 public:
-    explicit TDTWeekday(int kind);
-    int Kind;
-    int Value = -1;
-    std::string Describe() const override;
+    explicit TDTWeekday(int kind) : TDTDatePart(kind, "WEEKDAY") {}
     int Match(const std::string& text, int position) override;
     TDTKind TokenKind() const override { return TDTKind::Weekday; }
 };

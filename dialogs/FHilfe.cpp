@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 #include "config/USprache.h"
 #include "core/UFeldHilfe.h"
@@ -161,7 +162,5 @@ const std::string& FieldHelpFolder()
 
 TDesktopOeffner* SetDesktopOeffner(TDesktopOeffner* opener)
 {
-    TDesktopOeffner* previous = g_oeffner;
-    g_oeffner = opener;
-    return previous;
+    return std::exchange(g_oeffner, opener);
 }

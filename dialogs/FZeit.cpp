@@ -18,16 +18,6 @@ namespace {
 // Stands for an hour letter until it is known whether the format has an AM/PM marker.
 constexpr QChar kHour(0x01);
 
-bool StartsWithNoCase(const std::string& text, std::size_t at, std::string_view word)
-{
-    if (text.size() - at < word.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[at + i])) != word[i])
-            return false;
-    return true;
-}
-
 QString Quoted(const QString& text)
 {
     QString inner = text;

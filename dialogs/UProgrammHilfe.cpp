@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 #include "config/UKonfig.h"
 #include "config/USprache.h"
 #include "dialogs/FHilfeFenster.h"
@@ -65,9 +67,7 @@ std::string HelpTopicAddress(const std::string& helpFile, const std::string& top
 
 THilfeAnzeige* SetHilfeAnzeige(THilfeAnzeige* viewer)
 {
-    THilfeAnzeige* previous = g_anzeige;
-    g_anzeige = viewer;
-    return previous;
+    return std::exchange(g_anzeige, viewer);
 }
 
 int HHDisplayTopic(const std::string& helpFile, const std::string& topic, const std::string& window, int /*mode*/)

@@ -41,17 +41,25 @@ std::string Quoted(const std::string& text)
 std::string LowerAscii(std::string text)
 {
     for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = LowerAscii(c);
     return text;
 }
 
 std::string UpperAscii(std::string text)
 {
     for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        c = UpperAscii(c);
     return text;
+}
+
+bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view lowerWord)
+{
+    if (at > text.size() || text.size() - at < lowerWord.size())
+        return false;
+    for (std::size_t i = 0; i < lowerWord.size(); ++i)
+        if (LowerAscii(text[at + i]) != lowerWord[i])
+            return false;
+    return true;
 }
 
 std::string Trimmed(const std::string& text)

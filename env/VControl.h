@@ -21,6 +21,16 @@ std::string Quoted(const std::string& text);
 // whatever the process locale says of them.
 std::string LowerAscii(std::string text);
 std::string UpperAscii(std::string text);
+inline char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+inline char UpperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+// Whether text holds lowerWord at index at, ASCII letters compared in either case.
+bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view lowerWord);
 
 // Whether text begins with prefix, case-sensitively.
 bool StartsWith(const std::string& prefix, const std::string& text);
