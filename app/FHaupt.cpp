@@ -769,17 +769,22 @@ void TFMHaupt::SetBusy(bool busy)
     QApplication::restoreOverrideCursor();
 }
 
+TAntwortRahmen TFMHaupt::RequestFrame(const std::string& caption, int screenParts) const
+{
+    // A quarter of the window's width in from its left and top edges; a part of the screen wide.
+    const QRect window = geometry();
+    return {.Caption = caption,
+            .X = window.left() + window.width() / 4,
+            .Y = window.top() + window.width() / 4,
+            .Width = screen()->geometry().width() / screenParts};
+}
+
 void TFMHaupt::ChangeTitle()
 {
-    const QRect window = geometry();
-    TEingabeParams params;
-    params.Caption = Text("DocTitle");
-    params.X = window.left() + window.width() / 4;
-    params.Y = window.top() + window.width() / 4;
-    params.Width = screen()->geometry().width() / 4;
-    params.Question = Text("TitleQuestion");
-    params.Answer = dokument_.Title();
-    params.MaxChar = 80;
+    TEingabeParams params{.Frame = RequestFrame(Text("DocTitle"), 4),
+                          .Question = Text("TitleQuestion"),
+                          .Answer = dokument_.Title(),
+                          .MaxChar = 80};
     // The title is not part of the answers: changing it alone asks nothing at closing.
     if (TFMEingabe::Execute(params))
         dokument_.SetTitle(params.Answer);
@@ -789,22 +794,13 @@ void TFMHaupt::ChangeWordTemplate()
 {
     std::string folder;
     std::vector<std::string> names;
-    {
-        TBusyCursor busy;
-        names = word_->ListWordTemplates(folder);
-    }
-    if (!HasWordTemplates(names, folder))
+    if (!ListWordTemplates(folder, names))
         return;
-    const QRect window = geometry();
-    TEingabeParams params;
-    params.Caption = Text("WordTemplate");
-    params.X = window.left() + window.width() / 4;
-    params.Y = window.top() + window.width() / 4;
-    params.Width = screen()->geometry().width() / 3;
-    params.Question = Text("QuestionWTemplate");
-    params.Answer = dokument_.WordTemplate();
-    params.VList = names;
-    params.MaxChar = 80;
+    TEingabeParams params{.Frame = RequestFrame(Text("WordTemplate"), 3),
+                          .Question = Text("QuestionWTemplate"),
+                          .Answer = dokument_.WordTemplate(),
+                          .VList = names,
+                          .MaxChar = 80};
     // A bare name: it is looked up in the word processor's own template folder.
     if (TFMEingabe::Execute(params))
         dokument_.SetWordTemplate(params.Answer);
@@ -817,11 +813,7 @@ void TFMHaupt::NewTemplate()
         return;
     std::string folder;
     std::vector<std::string> names;
-    {
-        TBusyCursor busy;
-        names = word_->ListWordTemplates(folder);
-    }
-    if (!HasWordTemplates(names, folder))
+    if (!ListWordTemplates(folder, names))
         return;
     const QRect window = geometry();
     std::string chosen = dokument_.WordTemplate();
@@ -852,12 +844,11 @@ void TFMHaupt::NewTemplate()
 void TFMHaupt::ChooseLanguage()
 {
     const QRect window = geometry();
-    TListboxParams params;
-    params.X = window.left() + window.width() / 4;
-    params.Y = window.top() + window.height() / 3;
-    params.Width = screen()->geometry().width() / 4;
-    params.Answer = konf_->GetLanguage();
-    params.VList = ListFiles(sprache_->Folder(), "*.SPR", false, false);
+    TListboxParams params{.Frame = {.X = window.left() + window.width() / 4,
+                                    .Y = window.top() + window.height() / 3,
+                                    .Width = screen()->geometry().width() / 4},
+                          .Answer = konf_->GetLanguage(),
+                          .VList = ListFiles(sprache_->Folder(), "*.SPR", false, false)};
     if (TFMListbox::Execute(params) < 0)
         return;
     konf_->SetLanguage(params.Answer);
@@ -865,8 +856,12 @@ void TFMHaupt::ChooseLanguage()
     LoadLanguage();
 }
 
-bool TFMHaupt::HasWordTemplates(const std::vector<std::string>& names, const std::string& folder)
+bool TFMHaupt::ListWordTemplates(std::string& folder, std::vector<std::string>& names)
 {
+    {
+        TBusyCursor busy;
+        names = word_->ListWordTemplates(folder);
+    }
     if (!names.empty())
         return true;
     MsgDlg(FormatMsg(Text("NoWordTemplatesMsg"), {PathForDisplay(folder), MenuPath("HM4000", "A4020")}),

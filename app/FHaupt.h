@@ -28,6 +28,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TKonf;
 class TSprache;
+struct TAntwortRahmen;
 
 // What the open dialog is shown with: the title and filter of "OpenTitle" and
 // "OpenFilter", the document-data folder (or the nearest of its parents that exists).
@@ -82,6 +83,8 @@ public:
     void DeleteField();
     // "Dokument..." (F5) with the busy cursor.
     void GenerateDocument();
+    // Where the window's own text requests open, with their caption.
+    TAntwortRahmen RequestFrame(const std::string& caption, int screenParts) const;
     void ChangeTitle();
     void ChangeWordTemplate();
     void NewTemplate();
@@ -110,8 +113,9 @@ private:
     // Loads the stored language's file, Qt's own translations with it, and applies them.
     void LoadLanguage();
     void OpenDropped(const std::string& fileName);
-    // False (after telling the user where it looked) when there is no word template.
-    bool HasWordTemplates(const std::vector<std::string>& names, const std::string& folder);
+    // The word templates and their folder, under the busy cursor; false (after telling
+    // the user where it looked) when there is none.
+    bool ListWordTemplates(std::string& folder, std::vector<std::string>& names);
     void StoreWindowState();
     // Every command of the window runs through RunCommand: a failure nobody expected is
     // shown once, as an error message, and the window goes on.

@@ -97,10 +97,14 @@ int MatchName(const std::array<std::string, N>& names, const std::string& text, 
     return -1;
 }
 
-// The result of a name token's Match: value 1.. for the name of index read at position,
-// or the position negated when none fitted.
-int NamedValue(int index, int advance, int position, int& value)
+// A name token's Match: value 1.. for the name read at position (see MatchName), or
+// the position negated when none fits.
+template <std::size_t N>
+int MatchNameValue(const std::array<std::string, N>& names, std::size_t width, const std::string& text, int position,
+                   int& value)
 {
+    int advance = 0;
+    const int index = MatchName(names, text, position, width, advance);
     if (index < 0)
         return -position;
     value = index + 1;
@@ -466,13 +470,12 @@ int TDTMonth::Match(const std::string& text, int position)
     Value = -1;
     if (Kind <= 2)
         return MatchNumber(text, position, Kind == 2, 2, 1, 12, Value);
-    int index = -1;
-    int advance = 0;
+    int result = -position;
     ReadDateSettings([&](const TDateSettings& s) {
-        index = Kind == 3 ? MatchName(s.ShortMonthNames, text, position, 3, advance)
-                          : MatchName(s.LongMonthNames, text, position, 0, advance);
+        result = Kind == 3 ? MatchNameValue(s.ShortMonthNames, 3, text, position, Value)
+                           : MatchNameValue(s.LongMonthNames, 0, text, position, Value);
     });
-    return NamedValue(index, advance, position, Value);
+    return result;
 }
 
 int TDTDay::Match(const std::string& text, int position)
@@ -483,13 +486,12 @@ int TDTDay::Match(const std::string& text, int position)
 int TDTWeekday::Match(const std::string& text, int position)
 {
     Value = -1;
-    int index = -1;
-    int advance = 0;
+    int result = -position;
     ReadTimeSettings([&](const TTimeSettings& s) {
-        index = Kind == 3 ? MatchName(s.ShortDayNames, text, position, 2, advance)
-                          : MatchName(s.LongDayNames, text, position, 0, advance);
+        result = Kind == 3 ? MatchNameValue(s.ShortDayNames, 2, text, position, Value)
+                           : MatchNameValue(s.LongDayNames, 0, text, position, Value);
     });
-    return NamedValue(index, advance, position, Value);
+    return result;
 }
 
 std::string TDTClockPart::Describe() const

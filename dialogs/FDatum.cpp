@@ -55,7 +55,8 @@ bool TFMDatum::Execute(TDatumParams& params)
 
 void TFMDatum::Setup(const TDatumParams& params)
 {
-    SetupFrame(params, false);
+    SetQuestion(params.Question);
+    SetupFrame(params.Frame, false);
     minimum_ = params.Minimum;
     maximum_ = params.Maximum;
     format_ = params.Format;

@@ -11,16 +11,12 @@
 class QCalendarWidget;
 
 struct TDatumParams {
-    std::string Caption;
+    TAntwortRahmen Frame;
     std::string Question;
-    int X = 0;
-    int Y = 0;
-    int Width = 0;
     double Date = 0;                // in: the day to show; out: the chosen day (whole days)
     double Minimum = NoLowerLimit;  // day numbers
     double Maximum = NoUpperLimit;
     std::string Format;  // date pattern of the limits in messages; empty: short date
-    std::string Help;
 };
 
 // Between date-time values (days since 30 December 1899) and calendar days.

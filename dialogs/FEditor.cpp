@@ -338,14 +338,11 @@ QPoint TFMEditor::BesideButton(const QWidget* button) const
 void TFMEditor::BTAuswahlClick()
 {
     const QRect screen = ScreenGeometry(this);
-    TMemoParams params;
-    params.X = screen.width() / 4;
-    params.Y = screen.height() / 4;
-    params.Width = screen.width() / 2;
-    params.Question = Text("SelectionMsg");
-    params.Answer = JoinLines(working_->VList);
-    params.MaxRow = 10;
-    params.MaxChar = 0;
+    TMemoParams params{.Frame = {.X = screen.width() / 4, .Y = screen.height() / 4, .Width = screen.width() / 2},
+                       .Question = Text("SelectionMsg"),
+                       .Answer = JoinLines(working_->VList),
+                       .MaxRow = 10,
+                       .MaxChar = 0};
     if (TFMMemo::Execute(params))
         working_->VList = SplitLines(params.Answer);
 }
@@ -353,14 +350,11 @@ void TFMEditor::BTAuswahlClick()
 void TFMEditor::BTHilfeTextClick()
 {
     const QPoint at = BesideButton(btHilfeText_);
-    TMemoParams params;
-    params.X = at.x();
-    params.Y = at.y();
-    params.Width = ScreenGeometry(this).width() / 2;
-    params.Question = Text("HelpMsg");
-    params.Answer = working_->Help;
-    params.MaxRow = 20;
-    params.MaxChar = 2000;
+    TMemoParams params{.Frame = {.X = at.x(), .Y = at.y(), .Width = ScreenGeometry(this).width() / 2},
+                       .Question = Text("HelpMsg"),
+                       .Answer = working_->Help,
+                       .MaxRow = 20,
+                       .MaxChar = 2000};
     if (TFMMemo::Execute(params))
         working_->Help = params.Answer;
 }
@@ -384,12 +378,9 @@ void TFMEditor::BTHilfeDateiClick()
 void TFMEditor::BTFormatClick()
 {
     const QPoint at = BesideButton(btFormat_);
-    TListboxParams params;
-    params.X = at.x();
-    params.Y = at.y();
-    params.Width = ScreenGeometry(this).width() / 4;
+    TListboxParams params{.Frame = {.X = at.x(), .Y = at.y(), .Width = ScreenGeometry(this).width() / 4},
+                          .VList = TTAFeld::FormatChoices(previousType_)};
     FromQString(edFormat_->text(), params.Answer);
-    params.VList = TTAFeld::FormatChoices(previousType_);
     if (TFMListbox::Execute(params) >= 0)
         edFormat_->setText(ToQString(params.Answer));
 }

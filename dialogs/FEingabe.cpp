@@ -60,7 +60,8 @@ void TFMEingabe::Setup(const TEingabeParams& params)
         ed_->selectAll();
         ed_->setFocus();
     }
-    SetupFrame(params, true);
+    SetQuestion(params.Question);
+    SetupFrame(params.Frame, true);
 }
 
 QWidget* TFMEingabe::Input() const

@@ -13,10 +13,7 @@ class QComboBox;
 class QLineEdit;
 
 struct TEingabeParams {
-    std::string Caption;
-    int X = -1;  // both -1: the default position
-    int Y = -1;
-    int Width = 0;
+    TAntwortRahmen Frame{.X = -1, .Y = -1};  // X and Y both -1: the default position
     std::string Question;
     std::string Answer;              // in: starting text; out: entered text
     std::vector<std::string> VList;  // at least one value: a drop-down list
@@ -24,7 +21,6 @@ struct TEingabeParams {
     double Maximum = NoUpperLimit;
     std::string Format;  // number format of the limits in messages
     int MaxChar = 0;     // 0 or less: no limit
-    std::string Help;
 };
 
 class TFMEingabe : public TAntwortDialog {

@@ -53,10 +53,7 @@ int TFMListbox::ChooseFromList(const std::string& caption, const QColor& colour,
 
 void TFMListbox::Setup(const TListboxParams& params)
 {
-    SetCaption(params.Caption);
-    SetPosition(params.X, params.Y, false);
-    FitToScreen(params.Width);
-    SetHelp(params.Help);
+    SetupFrame(params.Frame, false);
     SetListColour(Qt::white);
     SetValues(params.VList, params.Answer);
 }

@@ -11,13 +11,9 @@
 class QListWidget;
 
 struct TListboxParams {
-    std::string Caption;
-    int X = 0;
-    int Y = 0;
-    int Width = 0;
-    std::string Answer;  // in: the value to preselect (any letter case); out: the chosen value
+    TAntwortRahmen Frame;  // the choice dialog shows no question
+    std::string Answer;    // in: the value to preselect (any letter case); out: the chosen value
     std::vector<std::string> VList;
-    std::string Help;
 };
 
 class TFMListbox : public TAntwortDialog {

@@ -27,7 +27,8 @@ bool TFMMemo::Execute(TMemoParams& params)
 void TFMMemo::Setup(const TMemoParams& params)
 {
     rows_ = EnsureRange(params.MaxRow, 1, MaxRows);
-    SetupFrame(params, false);
+    SetQuestion(params.Question);
+    SetupFrame(params.Frame, false);
     me_->setPlainText(ToDisplayLines(params.Answer));
     me_->setFocus();
 }

@@ -8,15 +8,11 @@
 class QPlainTextEdit;
 
 struct TMemoParams {
-    std::string Caption;
-    int X = 0;
-    int Y = 0;
-    int Width = 0;
+    TAntwortRahmen Frame;
     std::string Question;
     std::string Answer;  // in/out; lines separated by CR LF
     int MaxRow = 4;      // lines to size for, 1..20
     int MaxChar = 0;     // carried along; the memo does not limit its length
-    std::string Help;
 };
 
 class TFMMemo : public TAntwortDialog {

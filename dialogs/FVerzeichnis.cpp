@@ -193,13 +193,12 @@ void TFMVerzeichnis::BTNeuClick()
         parent += '/';
     const QRect bounds = geometry();
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    TEingabeParams params;
-    params.Caption = Text("TitleNew");
-    params.Question = Text("QuestionNew");
-    params.MaxChar = kNameLength;
-    params.X = bounds.left() + bounds.width() / 4;
-    params.Y = bounds.top() + bounds.width() / 4;
-    params.Width = screen ? screen->geometry().width() / 4 : 0;
+    TEingabeParams params{.Frame = {.Caption = Text("TitleNew"),
+                                    .X = bounds.left() + bounds.width() / 4,
+                                    .Y = bounds.top() + bounds.width() / 4,
+                                    .Width = screen ? screen->geometry().width() / 4 : 0},
+                          .Question = Text("QuestionNew"),
+                          .MaxChar = kNameLength};
     if (!TFMEingabe::Execute(params))
         return;
     // The typed name is the files' single-byte text; the folder is named in file-system bytes.

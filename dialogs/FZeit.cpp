@@ -142,7 +142,8 @@ bool TFMZeit::Execute(TZeitParams& params)
 
 void TFMZeit::Setup(const TZeitParams& params)
 {
-    SetupFrame(params, false);
+    SetQuestion(params.Question);
+    SetupFrame(params.Frame, false);
     minimum_ = params.Minimum;
     maximum_ = params.Maximum;
     format_ = params.Format;

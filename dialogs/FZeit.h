@@ -12,16 +12,12 @@
 class QTimeEdit;
 
 struct TZeitParams {
-    std::string Caption;
+    TAntwortRahmen Frame;
     std::string Question;
-    int X = 0;
-    int Y = 0;
-    int Width = 0;
     double Time = 0;                // in: the time to show; out: the chosen time of day, 0 <= t < 1
     double Minimum = NoLowerLimit;  // fractions of a day
     double Maximum = NoUpperLimit;
     std::string Format;  // time pattern; empty: the long time format of the settings
-    std::string Help;
 };
 
 // Between date-time values and times of day (whole milliseconds).

@@ -69,6 +69,14 @@ TAntwortDialog::TAntwortDialog(QWidget* parent, bool withSizeButtons)
     }
 }
 
+void TAntwortDialog::SetupFrame(const TAntwortRahmen& frame, bool keepDefaultOnMinusOne)
+{
+    SetCaption(frame.Caption);
+    SetPosition(frame.X, frame.Y, keepDefaultOnMinusOne);
+    FitToScreen(frame.Width);
+    SetHelp(frame.Help);
+}
+
 void TAntwortDialog::SetCaption(const std::string& caption)
 {
     setWindowTitle(ToQString(caption));

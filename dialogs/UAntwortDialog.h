@@ -19,6 +19,16 @@
 class QLabel;
 class QPushButton;
 
+// What every answer request shares. X and Y are the dialog's top-left corner, Width
+// the wished width (see FitToScreen).
+struct TAntwortRahmen {
+    std::string Caption;
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    std::string Help;
+};
+
 // The colour of every input control of the answer dialogs.
 inline constexpr QColor EingabeFarbe{213, 255, 255};
 
@@ -58,18 +68,10 @@ protected:
     // Moves the top-left corner; (-1, -1) centres the dialog on the active window.
     void SetPosition(int x, int y, bool keepDefaultOnMinusOne);
 
-    // What every request sets: caption, question, position, the size for the wished
-    // width, and help. The size follows the content as it stands, so what decides the
-    // content's height comes first.
-    template <class TParams>
-    void SetupFrame(const TParams& params, bool keepDefaultOnMinusOne)
-    {
-        SetCaption(params.Caption);
-        SetQuestion(params.Question);
-        SetPosition(params.X, params.Y, keepDefaultOnMinusOne);
-        FitToScreen(params.Width);
-        SetHelp(params.Help);
-    }
+    // What every request sets: caption, position, the size for the wished width, and
+    // help. The size follows the content as it stands, so what decides the content's
+    // height (the question too) comes first.
+    void SetupFrame(const TAntwortRahmen& frame, bool keepDefaultOnMinusOne);
 
     // Shows a TDialog set up for the request over the active window; true and the
     // dialog's result in the request's answer on OK.

@@ -15,49 +15,46 @@ namespace {
 // Runs the dialog of the field's type; on OK the new answer is in answer.
 bool RunDialog(const TTAFeld& field, TScreenPoint position, int width, std::string& answer)
 {
+    // Next to the answer cell, with the field's help; the field's question, no caption.
+    const TAntwortRahmen frame{.X = position.X, .Y = position.Y, .Width = width, .Help = field.Help};
     switch (field.Type) {
     case ftMemo: {
-        TMemoParams params{"",           position.X,   position.Y,    width,     field.Question,
-                           field.Answer, field.MaxRow, field.MaxChar, field.Help};
+        TMemoParams params{.Frame = frame,
+                           .Question = field.Question,
+                           .Answer = field.Answer,
+                           .MaxRow = field.MaxRow,
+                           .MaxChar = field.MaxChar};
         if (!TFMMemo::Execute(params))
             return false;
         answer = params.Answer;
         return true;
     }
     case ftDatum: {
-        TDatumParams params{"",
-                            field.Question,
-                            position.X,
-                            position.Y,
-                            width,
-                            field.AnswerAsDate(),
-                            field.Minimum,
-                            field.Maximum,
-                            field.Format,
-                            field.Help};
+        TDatumParams params{.Frame = frame,
+                            .Question = field.Question,
+                            .Date = field.AnswerAsDate(),
+                            .Minimum = field.Minimum,
+                            .Maximum = field.Maximum,
+                            .Format = field.Format};
         if (!TFMDatum::Execute(params))
             return false;
         answer = field.DateText(params.Date);
         return true;
     }
     case ftZeit: {
-        TZeitParams params{"",
-                           field.Question,
-                           position.X,
-                           position.Y,
-                           width,
-                           field.AnswerAsTime(),
-                           field.Minimum,
-                           field.Maximum,
-                           field.Format,
-                           field.Help};
+        TZeitParams params{.Frame = frame,
+                           .Question = field.Question,
+                           .Time = field.AnswerAsTime(),
+                           .Minimum = field.Minimum,
+                           .Maximum = field.Maximum,
+                           .Format = field.Format};
         if (!TFMZeit::Execute(params))
             return false;
         answer = field.TimeText(params.Time);
         return true;
     }
     case ftAuswahl: {
-        TListboxParams params{"", position.X, position.Y, width, field.Answer, field.VList, field.Help};
+        TListboxParams params{.Frame = frame, .Answer = field.Answer, .VList = field.VList};
         if (TFMListbox::Execute(params) < 0)
             return false;
         answer = params.Answer;
@@ -65,8 +62,14 @@ bool RunDialog(const TTAFeld& field, TScreenPoint position, int width, std::stri
     }
     default: {
         // String, Integer, Real, and a type code the program does not know.
-        TEingabeParams params{"",          position.X,    position.Y,    width,        field.Question, field.Answer,
-                              field.VList, field.Minimum, field.Maximum, field.Format, field.MaxChar,  field.Help};
+        TEingabeParams params{.Frame = frame,
+                              .Question = field.Question,
+                              .Answer = field.Answer,
+                              .VList = field.VList,
+                              .Minimum = field.Minimum,
+                              .Maximum = field.Maximum,
+                              .Format = field.Format,
+                              .MaxChar = field.MaxChar};
         if (!TFMEingabe::Execute(params))
             return false;
         answer = params.Answer;

@@ -229,31 +229,31 @@ TEST_F(EingabeTest, FitToScreenKeepsTheDialogOnTheScreen)
     TEingabeParams params;
     params.Question = "Frage";
 
-    params.X = 10, params.Y = 20, params.Width = 300;
+    params.Frame.X = 10, params.Frame.Y = 20, params.Frame.Width = 300;
     TFMEingabe placed;
     placed.Setup(params);
     EXPECT_EQ(placed.geometry().topLeft(), QPoint(10, 20));
     EXPECT_EQ(placed.width(), 300);
     EXPECT_EQ(placed.height(), 4 * TAntwortDialog::ButtonHeight);  // a short question: the floor height
 
-    params.Width = 50;  // below the minimum: twice the button column
+    params.Frame.Width = 50;  // below the minimum: twice the button column
     TFMEingabe narrow;
     narrow.Setup(params);
     EXPECT_EQ(narrow.width(), 200);
 
-    params.Width = screen.width() + 100;  // wider than the screen: exactly as wide
+    params.Frame.Width = screen.width() + 100;  // wider than the screen: exactly as wide
     TFMEingabe wide;
     wide.Setup(params);
     EXPECT_EQ(wide.width(), screen.width());
     EXPECT_EQ(wide.x(), 0);
 
-    params.X = screen.width() - 50, params.Y = screen.height() - 10, params.Width = 300;
+    params.Frame.X = screen.width() - 50, params.Frame.Y = screen.height() - 10, params.Frame.Width = 300;
     TFMEingabe corner;
     corner.Setup(params);
     EXPECT_EQ(corner.x(), screen.width() - 300);
     EXPECT_EQ(corner.geometry().bottom() + 1, screen.height() - screen.height() / 10);
 
-    params.X = -1, params.Y = -1;  // the default position: centred
+    params.Frame.X = -1, params.Frame.Y = -1;  // the default position: centred
     TFMEingabe centred;
     centred.Setup(params);
     EXPECT_LE(std::abs(centred.geometry().center().x() - screen.center().x()), 1);
@@ -263,7 +263,7 @@ TEST_F(EingabeTest, ALongQuestionWrapsAndMakesTheDialogTallerButNeverAboveTheScr
 {
     const QRect screen = Screen();
     TEingabeParams params;
-    params.X = 0, params.Y = screen.height() - 5, params.Width = 300;
+    params.Frame.X = 0, params.Frame.Y = screen.height() - 5, params.Frame.Width = 300;
     for (int i = 0; i < 30; ++i)
         params.Question += "Eine recht lange Frage, die umbrechen muss. ";
     TFMEingabe dialog;
@@ -289,7 +289,7 @@ TEST_F(DatumTest, ShowsTheDayAndGivesBackWholeDays)
 {
     TDatumParams params;
     params.Date = 36526.75;  // 1 January 2000, 18:00
-    params.Width = 100;
+    params.Frame.Width = 100;
     TFMDatum dialog;
     dialog.Setup(params);
     QCalendarWidget* calendar = Child<QCalendarWidget>(&dialog, "MC");
@@ -360,7 +360,7 @@ TEST_F(DatumTest, TheCalendarGrowsWithTheMaximisedWindowAndShrinksBack)
 {
     TDatumParams params;
     params.Date = 45352;
-    params.Width = 400;
+    params.Frame.Width = 400;
     TFMDatum dialog;
     dialog.Setup(params);
     dialog.show();
@@ -552,7 +552,7 @@ protected:
     {
         TMemoParams params;
         params.MaxRow = maxRow;
-        params.Width = 400;
+        params.Frame.Width = 400;
         TFMMemo dialog;
         dialog.Setup(params);
         return dialog.height();
@@ -589,7 +589,7 @@ TEST_F(MemoTest, TheMemoFillsTheWindowBetweenTwoLinesOfSpace)
     TMemoParams params;
     params.Question = "Bemerkungen";
     params.MaxRow = 6;
-    params.Width = 500;
+    params.Frame.Width = 500;
     TFMMemo dialog;
     dialog.Setup(params);
     const QPlainTextEdit* me = Child<QPlainTextEdit>(&dialog, "ME");

@@ -118,7 +118,7 @@ TEST_F(HilfeTest, ADocumentTheDesktopCannotOpenIsReported)
 TEST_F(HilfeTest, HelpButtonAndF1OfAnAnswerDialogShowTheFieldsHelp)
 {
     TEingabeParams params;
-    params.Help = "Ihre Postleitzahl.";
+    params.Frame.Help = "Ihre Postleitzahl.";
     TFMEingabe dialog;
     dialog.Setup(params);
     QString shown;
