@@ -234,6 +234,14 @@ TSprache* SetSprache(TSprache* table)
     return std::exchange(g_sprache, table);
 }
 
+std::string TextOrFallback(const char* section, const char* key, const char* fallback)
+{
+    std::string text = GetText(section, key);
+    if (text == "#_" + std::string(key))
+        return fallback;
+    return text;
+}
+
 std::string GetText(std::string_view section, std::string_view key)
 {
     if (g_sprache)

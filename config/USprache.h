@@ -95,6 +95,11 @@ TMeldungsZiel* MeldungsZiel();
 int MsgDlg(const std::string& text, TMsgKind kind, TMsgButtons buttons, int helpContext = 0);
 void StockMessage(const std::string& text, TStockIcon icon);
 
+// GetText, or fallback while the loaded language file lacks the key (the key is newer
+// than the file) or no language file is loaded: the user then reads a sentence instead
+// of "#_" and the key.
+std::string TextOrFallback(const char* section, const char* key, const char* fallback);
+
 // Fills a message text: "%s" takes the next argument, "%N:s" argument N (and the next
 // "%s" then N + 1), "%%" is a percent sign. Anything else is copied as it is, and a
 // missing argument gives an empty text, so a language file can never break a message.

@@ -159,6 +159,36 @@ constexpr std::array kSchluessel = std::to_array<TSprachSchluessel>({
     {"FMHilfeFenster", "Forward"},
     {"FMHilfeFenster", "Contents"},
     {"FMVersion", "LAVersion"},
+
+    // The LibreOffice back end.
+    {"LibreOffice", "StartFailedMsg", 2},   // program, reason
+    {"LibreOffice", "NotInstalledMsg", 1},  // program
+    {"LibreOffice", "EndedAtStartMsg", 1},  // exit status
+    {"LibreOffice", "StartTimeoutMsg", 2},  // seconds, " (last error)" or nothing
+    {"LibreOffice", "RuntimeMsg", 1},       // reason
+    {"LibreOffice", "NoConnectionMsg", 1},  // reason
+    {"LibreOffice", "ReportsMsg", 1},       // the office's message
+    {"LibreOffice", "UnusableMsg", 1},      // reason
+    {"LibreOffice", "CallTimeoutMsg", 1},   // seconds
+    {"LibreOffice", "TimedOutMsg"},
+    {"LibreOffice", "EndedMsg"},
+    {"LibreOffice", "ClosedThereMsg"},
+    {"LibreOffice", "DocumentClosedMsg"},
+    {"LibreOffice", "WindowlessMsg"},
+    {"LibreOffice", "NoDisplayMsg"},
+    {"LibreOffice", "ShowMsg", 1},              // reason
+    {"LibreOffice", "TemplateReadMsg", 2},      // path, reason
+    {"LibreOffice", "TemplateNotFileMsg", 1},   // path
+    {"LibreOffice", "TemplateUnusableMsg", 2},  // path, reason
+    {"LibreOffice", "CannotOpenMsg"},
+    {"LibreOffice", "PlainTextMsg"},
+    {"LibreOffice", "NotTextMsg"},
+    {"LibreOffice", "FillMsg", 2},  // bookmark, reason
+    {"LibreOffice", "UnnamedFieldsMsg"},
+    {"LibreOffice", "UpdateMsg", 1},    // reason
+    {"LibreOffice", "NoFilterMsg", 2},  // path, extension
+    {"LibreOffice", "ExistsMsg", 1},    // path
+    {"LibreOffice", "WriteMsg", 2},     // path, reason
 });
 
 }  // namespace

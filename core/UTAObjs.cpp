@@ -110,14 +110,6 @@ const char* FieldTypeName(int type)
     return kTypeNames[static_cast<std::size_t>(type)];
 }
 
-std::string TextOrFallback(const char* section, const char* key, const char* fallback)
-{
-    std::string text = GetText(section, key);
-    if (text == "#_" + std::string(key))
-        return fallback;
-    return text;
-}
-
 std::string OneLineDisplay(const std::string& text)
 {
     std::string line = FirstLine(text);

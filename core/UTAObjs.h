@@ -133,7 +133,3 @@ std::vector<std::string> SplitFormatList(const std::string& text);
 
 // The one-line form of a text: FirstLine, followed by "..." when that is not all of it.
 std::string OneLineDisplay(const std::string& text);
-
-// GetText, or fallback while the loaded language file lacks the key (the key is newer
-// than the file): the user then reads a sentence instead of "#_" and the key.
-std::string TextOrFallback(const char* section, const char* key, const char* fallback);

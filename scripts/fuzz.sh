@@ -5,6 +5,8 @@
 #   campaign [RUNS] [TARGET...] each target (or those named) for RUNS executions (10 million),
 #                               growing build-fuzz/corpus/; prints executions and coverage.
 #                               FUZZ_MAX_SECONDS stops each target after that time instead.
+# FUZZ_TIMEOUT (20 s) is how long one input may run: wall-clock time, so a campaign beside
+# builds on a busy machine wants more, or starved inputs are reported as hangs.
 # Any finding (crash, leak, time-out, broken property) stops that target, keeps the input
 # in build-fuzz/findings/TARGET/ and makes the script fail.
 set -euo pipefail
@@ -46,7 +48,7 @@ run_target() {
   mkdir -p "$corpus" "$BUILD/findings/$t" "$BUILD/logs"
   ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     nice "$BUILD/bin/fuzz/fuzz_$t" "$corpus" "$BUILD/seeds/$t" -dict="$BUILD/dict/$t.dict" "${limit[@]}" \
-    -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$BUILD/findings/$t/" \
+    -timeout="${FUZZ_TIMEOUT:-20}" -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$BUILD/findings/$t/" \
     >"$BUILD/logs/$t.log" 2>&1
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "config/USprache.h"
 #include "env/UDateien.h"
 #include "env/VControl.h"
 
@@ -20,6 +21,11 @@ std::mutex g_orphansMutex;
 std::vector<std::shared_ptr<TOfficeProcess>> g_orphans;
 
 }  // namespace
+
+std::string OfficeText(const char* key, const char* english, const std::vector<std::string>& args)
+{
+    return FormatMsg(TextOrFallback("LibreOffice", key, english), args);
+}
 
 bool HasDisplay()
 {

@@ -3,6 +3,7 @@
 // does not answer in time.
 #pragma once
 
+#include "env/UCodec.h"
 #include "word/libreoffice/ULibreOfficeUno.h"
 
 #include <fcntl.h>
@@ -24,6 +25,10 @@ namespace lo {
 
 // How long an office that is asked to end may take before it is killed.
 inline constexpr int kShutdownSeconds = 10;
+
+// A message of the back end in the user's language; the English text where no language
+// file has it. A path among the arguments goes through PathForDisplay first.
+std::string OfficeText(const char* key, const char* english, const std::vector<std::string>& args = {});
 
 // ---- Processes ---------------------------------------------------------------------------
 
@@ -79,7 +84,8 @@ public:
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attributes);
         if (failed != 0)
-            return "LibreOffice cannot be started (" + Quoted(arguments.front()) + "): " + std::strerror(failed) + ".";
+            return OfficeText("StartFailedMsg", "LibreOffice cannot be started (\"%s\"): %s.",
+                              {PathForDisplay(arguments.front()), std::strerror(failed)});
         Pid_ = pid;
         Reaped_ = false;
         return {};

@@ -32,9 +32,10 @@ std::string LocalContext(Reference<css::uno::XComponentContext>& context)
         try {
             g_runtime = new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
         } catch (const cppu::BootstrapException& e) {
-            return "The UNO runtime of LibreOffice cannot be started: " + ToText(e.getMessage()) + ".";
+            return OfficeText("RuntimeMsg", "The UNO runtime of LibreOffice cannot be started: %s.",
+                              {ToText(e.getMessage())});
         } catch (const css::uno::Exception& e) {
-            return "The UNO runtime of LibreOffice cannot be started: " + MessageOf(e) + ".";
+            return OfficeText("RuntimeMsg", "The UNO runtime of LibreOffice cannot be started: %s.", {MessageOf(e)});
         }
     }
     context = *g_runtime;
@@ -65,7 +66,7 @@ TSession::TAttach TSession::Attach(const std::string& pipe, int seconds, std::st
         Lost = false;
         TimedOut = false;
     } catch (const css::uno::Exception& e) {
-        error = "No connection to LibreOffice: " + MessageOf(e);
+        error = OfficeText("NoConnectionMsg", "No connection to LibreOffice: %s", {MessageOf(e)});
         return TAttach::Failed;
     }
     error = Call(seconds, [&] {
@@ -97,9 +98,9 @@ std::string TSession::Call(int seconds, const std::function<std::string()>& body
         disposed = true;
         error = MessageOf(e);
     } catch (const css::uno::Exception& e) {
-        error = "LibreOffice reports: " + MessageOf(e);
+        error = OfficeText("ReportsMsg", "LibreOffice reports: %s", {MessageOf(e)});
     } catch (const std::exception& e) {
-        error = std::string("LibreOffice cannot be used: ") + e.what();
+        error = OfficeText("UnusableMsg", "LibreOffice cannot be used: %s", {e.what()});
     }
     // A disposed object may be a document the user closed, or the whole connection.
     if (disposed && !Lost) {
@@ -107,7 +108,7 @@ std::string TSession::Call(int seconds, const std::function<std::string()>& body
             if (!Desktop.is())
                 throw css::lang::DisposedException();
             Desktop->getCurrentFrame();
-            error = "The document was closed in LibreOffice.";
+            error = OfficeText("ClosedThereMsg", "The document was closed in LibreOffice.");
         } catch (const css::uno::Exception&) {
             Lost = true;
         }
@@ -118,8 +119,8 @@ std::string TSession::Call(int seconds, const std::function<std::string()>& body
         // An office nobody sees is ended; one with the user's windows is left alone.
         if (Process && (Headless || !AnyShown))
             Process->Kill();
-        return "LibreOffice did not answer within " + std::to_string(std::max(1, seconds)) +
-            " seconds; the connection was dropped.";
+        return OfficeText("CallTimeoutMsg", "LibreOffice did not answer within %s seconds; the connection was dropped.",
+                          {std::to_string(std::max(1, seconds))});
     }
     if (Lost) {
         DropBridge();

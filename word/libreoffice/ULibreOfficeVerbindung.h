@@ -21,6 +21,7 @@
 // these are the names of the back end's vocabulary it is written in.
 namespace css = com::sun::star;
 using lo::Any;
+using lo::OfficeText;
 using lo::Reference;
 using lo::TClock;
 using lo::TOfficeProcess;
@@ -82,8 +83,9 @@ struct TWordLibreOfficeApp::TSession {
     std::string LostText() const
     {
         if (TimedOut)
-            return "LibreOffice did not answer in time; the next attempt starts it again.";
-        return "LibreOffice has ended (it crashed or was closed); the next attempt starts it again.";
+            return OfficeText("TimedOutMsg", "LibreOffice did not answer in time; the next attempt starts it again.");
+        return OfficeText("EndedMsg",
+                          "LibreOffice has ended (it crashed or was closed); the next attempt starts it again.");
     }
 
     struct TOurDoc {

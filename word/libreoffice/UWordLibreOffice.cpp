@@ -22,9 +22,22 @@ using namespace lo;
 
 namespace {
 
-const char* const kWindowlessOffice =
-    "LibreOffice is running without a window for another program (tavix-fill, for example), so the "
-    "document cannot be shown. Try again when that program has finished.";
+std::string WindowlessOfficeText()
+{
+    return OfficeText("WindowlessMsg",
+                      "LibreOffice is running without a window for another program (tavix-fill, for example), so "
+                      "the document cannot be shown. Try again when that program has finished.");
+}
+
+std::string DocumentClosedText()
+{
+    return OfficeText("DocumentClosedMsg", "The document is closed.");
+}
+
+std::string TemplateUnusableText(const std::string& file, const std::string& reason)
+{
+    return OfficeText("TemplateUnusableMsg", "The template \"%s\" cannot be used: %s", {PathForDisplay(file), reason});
+}
 
 // Beyond this nesting (frames in tables in frames ...) a template is not walked further.
 constexpr int kMaxStoryDepth = 16;
@@ -500,7 +513,7 @@ private:
 std::string TWordLibreOfficeDoc::FillBookmark(const std::string& name, const std::string& text)
 {
     if (!Model_.is())
-        return "The document is closed.";
+        return DocumentClosedText();
     bool missing = false, unnamedFields = false;
     const std::vector<TTextPiece> pieces = SplitAnswer(text);
     const std::string error = Session_->Call(Session_->Options.CallSeconds, [&] {
@@ -536,27 +549,28 @@ std::string TWordLibreOfficeDoc::FillBookmark(const std::string& name, const std
         return std::string();
     });
     if (missing && unnamedFields)
-        return MissingBookmarkError(name) +
-            " LibreOffice reads the template without the names of some of its "
-            "form fields (drop-downs or check boxes whose bookmark starts inside the field); the built-in "
-            "engine fills them in a .docx template.";
+        return MissingBookmarkError(name) + " " +
+            OfficeText("UnnamedFieldsMsg",
+                       "LibreOffice reads the template without the names of some of its form fields (drop-downs or "
+                       "check boxes whose bookmark starts inside the field); the built-in engine fills them in a "
+                       ".docx template.");
     if (missing)
         return MissingBookmarkError(name);
     if (!error.empty())
-        return "The bookmark " + Quoted(name) + " cannot be filled: " + error;
+        return OfficeText("FillMsg", "The bookmark \"%s\" cannot be filled: %s", {name, error});
     return {};
 }
 
 std::string TWordLibreOfficeDoc::UpdateFields()
 {
     if (!Model_.is())
-        return "The document is closed.";
+        return DocumentClosedText();
     const std::string error = Session_->Call(Session_->Options.CallSeconds, [&] {
         Reference<css::text::XTextFieldsSupplier> fields(Model_, UNO_QUERY_THROW);
         Reference<css::util::XRefreshable>(fields->getTextFields(), UNO_QUERY_THROW)->refresh();
         return std::string();
     });
-    return error.empty() ? error : "The fields cannot be updated: " + error;
+    return error.empty() ? error : OfficeText("UpdateMsg", "The fields cannot be updated: %s", {error});
 }
 
 std::vector<std::string> TWordLibreOfficeDoc::BookmarkNames() const
@@ -580,16 +594,18 @@ std::string TWordLibreOfficeDoc::ShowDocument(const std::string&, const std::str
     // The document stays in the office, unsaved, for the user to finish there.
     writtenFile.clear();
     if (!Model_.is())
-        return "The document is closed.";
+        return DocumentClosedText();
     if (Session_->Headless)
-        return Session_->Process ? "LibreOffice runs without a window here (no display): the document cannot be shown."
-                                 : kWindowlessOffice;
+        return Session_->Process
+            ? OfficeText("NoDisplayMsg",
+                         "LibreOffice runs without a window here (no display): the document cannot be shown.")
+            : WindowlessOfficeText();
     const std::string error = Session_->Call(Session_->Options.CallSeconds, [&] {
         BringToFront(Model_);
         return std::string();
     });
     if (!error.empty())
-        return "The document cannot be shown: " + error;
+        return OfficeText("ShowMsg", "The document cannot be shown: %s", {error});
     Visible_ = true;
     Session_->MarkShown(Model_);
     return {};
@@ -598,13 +614,14 @@ std::string TWordLibreOfficeDoc::ShowDocument(const std::string&, const std::str
 std::string TWordLibreOfficeDoc::SaveAs(const std::string& path, bool overwrite)
 {
     if (!Model_.is())
-        return "The document is closed.";
+        return DocumentClosedText();
     const std::string filter = FilterFor(path);
     if (filter.empty())
-        return "The document " + Quoted(path) + " cannot be written: LibreOffice is not asked to write " +
-            Quoted(LowerExtension(path)) + " files.";
+        return OfficeText("NoFilterMsg",
+                          "The document \"%s\" cannot be written: LibreOffice is not asked to write \"%s\" files.",
+                          {PathForDisplay(path), PathForDisplay(LowerExtension(path))});
     if (!overwrite && FileExists(path))
-        return "The document " + Quoted(path) + " exists already.";
+        return OfficeText("ExistsMsg", "The document \"%s\" exists already.", {PathForDisplay(path)});
     const std::string error = Session_->Call(Session_->Options.LoadSeconds, [&] {
         const Sequence<css::beans::PropertyValue> arguments = Properties({
             Property("FilterName", Value(OUString::createFromAscii(filter.c_str()))),
@@ -614,7 +631,7 @@ std::string TWordLibreOfficeDoc::SaveAs(const std::string& path, bool overwrite)
         return std::string();
     });
     if (!error.empty())
-        return "The document " + Quoted(path) + " cannot be written: " + error;
+        return OfficeText("WriteMsg", "The document \"%s\" cannot be written: %s", {PathForDisplay(path), error});
     return {};
 }
 
@@ -728,8 +745,9 @@ std::string TWordLibreOfficeApp::Connect(bool& attached)
 std::string TWordLibreOfficeApp::StartOffice()
 {
     if (::access(Options_.Program.c_str(), X_OK) != 0)
-        return "LibreOffice is not installed (" + Quoted(Options_.Program) +
-            " is missing): install LibreOffice Writer.";
+        return OfficeText("NotInstalledMsg",
+                          "LibreOffice is not installed (\"%s\" is missing): install LibreOffice Writer.",
+                          {PathForDisplay(Options_.Program)});
     auto session = std::make_shared<TSession>(Options_);
     session->Headless = Options_.Headless || !HasDisplay();
     std::vector<std::string> arguments = {Options_.Program};
@@ -760,14 +778,14 @@ std::string TWordLibreOfficeApp::StartOffice()
         // the user already runs; that one opens the pipe in a moment.
         if (!handedOver && !process->Running()) {
             if (process->ExitStatus() != 0)
-                return "LibreOffice ended right after its start (exit status " + std::to_string(process->ExitStatus()) +
-                    ").";
+                return OfficeText("EndedAtStartMsg", "LibreOffice ended right after its start (exit status %s).",
+                                  {std::to_string(process->ExitStatus())});
             handedOver = true;
         }
         if (TClock::now() >= deadline) {
             process->Kill();
-            return "LibreOffice did not answer within " + std::to_string(Options_.StartSeconds) +
-                " seconds of its start" + (lastError.empty() ? "." : " (" + lastError + ").");
+            return OfficeText("StartTimeoutMsg", "LibreOffice did not answer within %s seconds of its start%s.",
+                              {std::to_string(Options_.StartSeconds), lastError.empty() ? "" : " (" + lastError + ")"});
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
@@ -803,16 +821,17 @@ std::unique_ptr<TWordDoc> TWordLibreOfficeApp::AddDocument(const std::string& te
     }
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0) {
-        error = "The template " + Quoted(file) + " cannot be read: " + std::strerror(errno) + ".";
+        error = OfficeText("TemplateReadMsg", "The template \"%s\" cannot be read: %s.",
+                           {PathForDisplay(file), std::strerror(errno)});
         return nullptr;
     }
     if (!S_ISREG(info.st_mode)) {
-        error = "The template " + Quoted(file) + " is not a file.";
+        error = OfficeText("TemplateNotFileMsg", "The template \"%s\" is not a file.", {PathForDisplay(file)});
         return nullptr;
     }
     // The office would ask for the password in a dialog nobody may see.
     if (IsProtectedFile(file)) {
-        error = "The template " + Quoted(file) + " cannot be used: " + ProtectedTemplateReason();
+        error = TemplateUnusableText(file, ProtectedTemplateReason());
         return nullptr;
     }
     if (!Session_ || Session_->Lost) {
@@ -840,7 +859,7 @@ std::unique_ptr<TWordDoc> TWordLibreOfficeApp::AddDocument(const std::string& te
         Reference<css::lang::XComponent> component =
             loader->loadComponentFromURL(FileUrl(file), "_blank", 0, arguments);
         if (!component.is())
-            return std::string("LibreOffice cannot open it.");
+            return OfficeText("CannotOpenMsg", "LibreOffice cannot open it.");
         model.set(component, UNO_QUERY);
         if (!Reference<css::text::XTextDocument>(component, UNO_QUERY).is()) {
             textDocument = false;
@@ -855,17 +874,17 @@ std::unique_ptr<TWordDoc> TWordLibreOfficeApp::AddDocument(const std::string& te
             if (closeable.is())
                 closeable->close(true);
             model.clear();
-            return std::string("LibreOffice can read it only as plain text; it is damaged or no "
-                               "word-processor file.");
+            return OfficeText("PlainTextMsg",
+                              "LibreOffice can read it only as plain text; it is damaged or no word-processor file.");
         }
         if (visible && !session->Headless)
             BringToFront(model);
         return std::string();
     });
     if (error.empty() && !textDocument)
-        error = "it is not a text document.";
+        error = OfficeText("NotTextMsg", "it is not a text document.");
     if (!error.empty()) {
-        error = "The template " + Quoted(file) + " cannot be used: " + error;
+        error = TemplateUnusableText(file, error);
         return nullptr;
     }
     session->Remember(model, this);
@@ -887,7 +906,7 @@ std::string TWordLibreOfficeApp::ReplaceWindowlessOffice()
     if (!error.empty())
         return error;
     if (!idle || office.OwnedByTavix)
-        return kWindowlessOffice;
+        return WindowlessOfficeText();
     // It may go before it answers: what counts is that it goes.
     std::ignore = session->Call(Options_.CallSeconds, [&] {
         session->Desktop->terminate();
@@ -897,7 +916,7 @@ std::string TWordLibreOfficeApp::ReplaceWindowlessOffice()
     const auto deadline = TClock::now() + std::chrono::seconds(kShutdownSeconds);
     while (FindOfficeOnPipe(Options_.Pipe).Pid != 0) {
         if (TClock::now() >= deadline)
-            return kWindowlessOffice;
+            return WindowlessOfficeText();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     bool attached = false;

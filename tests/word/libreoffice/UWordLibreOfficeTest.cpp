@@ -11,7 +11,9 @@
 #include "core/UDokument.h"
 #include "word/embedded/UWordEmbedded.h"
 #include "word/UWordErzeugung.h"
+#include "config/USprache.h"
 #include "env/UDateien.h"
+#include "env/UInstalliert.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +25,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -626,6 +630,27 @@ TEST(WordLibreOffice, TemplateErrorsAreTexts)
     // The shared office is still fine.
     std::string error;
     EXPECT_TRUE(g_world->Shared->AddDocument(g_world->Dotx, false, error)) << error;
+}
+
+// The back end speaks the user's language, and shows a path as the name the user gave it.
+TEST(WordLibreOffice, MessagesComeInTheUsersLanguage)
+{
+    TSprache sprache(TAVIX_DATA_SOURCE);
+    sprache.Load("Deutsch.SPR");
+    const TInstalliert<TSprache, SetSprache> installed(&sprache);
+    TTestOrdner dir;
+    TLibreOfficeOptions options;
+    options.Program = dir / "kein-soffice";
+    TWordLibreOfficeApp app(options);
+    std::string error;
+    EXPECT_FALSE(app.AddDocument(dir / "Br\xC3\xBC" "cke.dotx", false, error));  // UTF-8, as the file system has it
+    const std::string shown = dir / "Br\xFC" "cke.dotx";                          // the program's own text
+    EXPECT_EQ(error, "Die Vorlage \"" + shown + "\" l\xE4sst sich nicht lesen: " + std::strerror(ENOENT) + ".");
+    const std::string dotx = dir / "Brief.dotx";
+    WriteBytes(dotx, "PK");
+    EXPECT_FALSE(app.AddDocument(dotx, false, error));
+    EXPECT_EQ(error, "LibreOffice ist nicht installiert (\"" + options.Program +
+                         "\" fehlt). Bitte installieren Sie LibreOffice Writer.");
 }
 
 // An office already listening on the pipe is used as it is, and Quit leaves it running.
