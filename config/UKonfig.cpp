@@ -113,9 +113,7 @@ void TKonf::Load()
         if (!ReadTextLines(path_, text)) {
             message = AnalyseError(std::string(kKonfigurationsDatei) + " cannot be read");
         } else {
-            std::string errorText;
-            int errorPos = 0;
-            tree = TXParser::Parse(text, errorText, errorPos);
+            tree = TXParser::Read(text).Tree;
             if (!tree)
                 message = AnalyseError(kKonfigurationsDatei);
         }

@@ -200,11 +200,8 @@ void TSprache::Load(const std::string& fileName)
     }
     std::unique_ptr<TXBaum> tree;
     std::string text;
-    if (ReadTextLines(path, text)) {
-        std::string errorText;
-        int errorPos = 0;
-        tree = TXParser::Parse(text, errorText, errorPos);
-    }
+    if (ReadTextLines(path, text))
+        tree = TXParser::Read(text).Tree;
     if (!tree)
         MsgDlg("Error found while analysing \"" + fileName + "\"", TMsgKind::Error, {TMsgButton::OK});
     tree_ = std::move(tree);

@@ -317,14 +317,13 @@ bool TDokument::LoadFile(const std::string& path)
         return false;
     bool loaded = false;
     try {
-        std::string errorText;
-        int errorPos = 0;
-        const std::unique_ptr<TXBaum> tree = TXParser::Parse(text, errorText, errorPos);
+        TXParseResult parsed = TXParser::Read(text);
         std::string().swap(text);
-        if (!tree) {
-            ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {PathForDisplay(path), errorText}));
+        if (!parsed) {
+            ShowError(FormatMsg(GetText("FMHaupt", "FileMsg"), {PathForDisplay(path), parsed.ErrorText}));
             return false;
         }
+        const std::unique_ptr<TXBaum> tree = std::move(parsed.Tree);
         if (TXElement* docEl = tree->DocEl()) {
             std::string title;
             if (ChildText(*docEl, "Title", title))

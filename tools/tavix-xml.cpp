@@ -22,13 +22,12 @@ int main(int argc, char** argv)
         std::cerr << "tavix-xml: cannot read " << argv[1] << "\n";
         return 2;
     }
-    std::string errorText;
-    int errorPos = 0;
-    const auto tree = TXParser::Parse(text, errorText, errorPos);
-    if (!tree) {
-        std::cerr << argv[1] << ": " << Windows1252ToUtf8(errorText) << "\n";
+    const TXParseResult parsed = TXParser::Read(text);
+    if (!parsed) {
+        std::cerr << argv[1] << ": " << Windows1252ToUtf8(parsed.ErrorText) << "\n";
         return 1;
     }
+    const auto& tree = parsed.Tree;
     std::string output;
     try {
         output = tree->Serialize("\t", true);

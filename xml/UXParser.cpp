@@ -616,15 +616,28 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TXBaum> TXParser::Parse(const std::string& text, std::string& errorText, int& errorPos)
+TXParseResult TXParser::Read(const std::string& text)
 {
     Parser parser(text);
-    auto tree = parser.Run();
+    TXParseResult result;
+    result.Tree = parser.Run();
     if (parser.Failed()) {
-        errorPos = parser.Position();
-        errorText = ErrorText(parser.Message(), parser.Position(), text);
+        result.Tree.reset();
+        result.Message = parser.Message();
+        result.Position = parser.Position();
+        result.ErrorText = ErrorText(result.Message, result.Position, text);
     }
-    return tree;
+    return result;
+}
+
+std::unique_ptr<TXBaum> TXParser::Parse(const std::string& text, std::string& errorText, int& errorPos)
+{
+    TXParseResult result = Read(text);
+    if (!result) {
+        errorPos = result.Position;
+        errorText = std::move(result.ErrorText);
+    }
+    return std::move(result.Tree);
 }
 
 void TXParser::DecodeAppend(std::string& out, std::string_view text)

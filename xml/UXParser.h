@@ -18,6 +18,15 @@
 
 #include "xml/UXBaum.h"
 
+// What TXParser::Read gives: the tree, or where and why reading stopped. Tested like a bool.
+struct [[nodiscard]] TXParseResult {
+    std::unique_ptr<TXBaum> Tree;
+    const char* Message = "";  // the kind of error: one of TXParser's kMsg texts; empty on success
+    int Position = 0;          // 1-based; -1 where a search ran to the end of the text
+    std::string ErrorText;     // the message, " Pos : ", the position, CR LF and the excerpt
+    explicit operator bool() const { return Tree != nullptr; }
+};
+
 class TXParser {
 public:
     static constexpr int kMaxDepth = 10000;
@@ -38,9 +47,9 @@ public:
     static constexpr const char* kMsgGroesserErwartet = "> erwartet";
     static constexpr const char* kMsgZuTief = "Elemente zu tief verschachtelt";
 
-    // On success returns the tree and leaves the out values untouched. On failure
-    // returns none; errorPos gets the position and errorText the message, " Pos : ",
-    // the position, CR LF and the excerpt (see ErrorText).
+    static TXParseResult Read(const std::string& text);
+    // Read with out values: on success returns the tree and leaves them untouched; on
+    // failure returns none, errorPos gets the position and errorText the error text.
     static std::unique_ptr<TXBaum> Parse(const std::string& text, std::string& errorText, int& errorPos);
 
     static std::string Escape(std::string_view text) { return XEscape(text); }

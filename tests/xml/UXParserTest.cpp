@@ -214,13 +214,20 @@ TEST(TXParser, ReportsEachErrorWithItsPosition)
     };
     for (const ErrorCase& c : cases) {
         const Parsed parsed = ParseText(c.input);
+        const TXParseResult read = TXParser::Read(c.input);
         if (!c.message) {
             EXPECT_TRUE(parsed.tree) << c.input << ": " << parsed.errorText;
+            EXPECT_TRUE(read && *read.Message == '\0') << c.input;
             continue;
         }
         EXPECT_FALSE(parsed.tree) << c.input;
         EXPECT_EQ(MessageOf(parsed), c.message) << c.input;
         EXPECT_EQ(parsed.errorPos, c.position) << c.input;
+        // The result carries the same, with the kind of error as its own value.
+        EXPECT_FALSE(read) << c.input;
+        EXPECT_STREQ(read.Message, c.message) << c.input;
+        EXPECT_EQ(read.Position, c.position) << c.input;
+        EXPECT_EQ(read.ErrorText, parsed.errorText) << c.input;
     }
 }
 
