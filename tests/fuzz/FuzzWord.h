@@ -58,11 +58,9 @@ inline bool FieldsWhole(const std::string& xml)
 // The main story of an Office Open XML package, empty when there is none.
 inline std::string MainStory(const std::string& bytes)
 {
-    std::string error, xml;
+    std::string error;
     const std::unique_ptr<TWordPackage> package = TWordPackage::Open(bytes, error);
-    if (package && package->Contains("word/document.xml") && !package->Read("word/document.xml", xml).empty())
-        xml.clear();
-    return xml;
+    return package ? package->Read("word/document.xml").Bytes : std::string();
 }
 
 inline void FillAndWrite(std::string bytes, const std::string& name, std::uint8_t answerChoice)

@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string error;
     const std::unique_ptr<TWordPackage> package = TWordPackage::Open(vorlage.Bytes, error);
     package->Put(part, input.Rest());
-    std::string bytes;
-    FUZZ_CHECK(package->Write(bytes).empty());
-    FillAndWrite(std::move(bytes), vorlage.Name, answers);
+    TPackageBytes written = package->Write();
+    FUZZ_CHECK(written);
+    FillAndWrite(std::move(written.Bytes), vorlage.Name, answers);
     return 0;
 }

@@ -275,11 +275,10 @@ inline std::string PartOf(const std::string& zipBytes, const std::string& name)
     auto package = TWordPackage::Open(zipBytes, error);
     if (!package)
         throw std::runtime_error("result is no zip: " + error);
-    std::string data;
-    error = package->Read(name, data);
-    if (!error.empty())
-        throw std::runtime_error(error);
-    return data;
+    TPackageBytes part = package->Read(name);
+    if (!part)
+        throw std::runtime_error(part.Error);
+    return std::move(part.Bytes);
 }
 
 inline std::unique_ptr<pugi::xml_document> ParseXml(const std::string& xml)

@@ -153,9 +153,8 @@ std::unique_ptr<TWordEmbeddedDoc> TWordEmbeddedDoc::FromBytes(std::string bytes,
         error = refused + error;
         return nullptr;
     }
-    std::string manifest;
-    if (doc->Package_->Contains("META-INF/manifest.xml") &&
-        doc->Package_->Read("META-INF/manifest.xml", manifest).empty() && ManifestEncrypts(manifest)) {
+    if (const TPackageBytes manifest = doc->Package_->Read("META-INF/manifest.xml");
+        manifest && ManifestEncrypts(manifest.Bytes)) {
         error = refused + ProtectedTemplateReason();
         return nullptr;
     }
@@ -221,7 +220,9 @@ std::string TWordEmbeddedDoc::Serialize(std::string& bytes)
     if (!Content_)
         return "The document is closed.";
     Content_->Store(*Package_);
-    return Package_->Write(bytes);
+    TPackageBytes written = Package_->Write();
+    bytes = std::move(written.Bytes);
+    return written.Error;
 }
 
 std::string TWordEmbeddedDoc::ShowDocument(const std::string& folder, const std::string& baseName,

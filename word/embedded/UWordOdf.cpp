@@ -282,10 +282,10 @@ std::string TOdfContent::MakeDocument(TWordPackage& package)
                                                                                    (m + "full-path").c_str(), "/");
     std::string type;
     if (package.Contains("mimetype")) {
-        error = package.Read("mimetype", type);
-        if (!error.empty())
-            return error;
-        type = Trimmed(type);
+        TPackageBytes read = package.Read("mimetype");
+        if (!read)
+            return read.Error;
+        type = Trimmed(read.Bytes);
     } else if (root) {
         type = root.attribute((m + "media-type").c_str()).value();
     }

@@ -184,7 +184,25 @@ bool TWordPackage::ChargeXml(std::uint64_t bytes) const
     return true;
 }
 
-std::string TWordPackage::Read(const std::string& name, std::string& data) const
+TPackageBytes TWordPackage::Read(const std::string& name) const
+{
+    TPackageBytes result;
+    result.Error = ReadInto(name, result.Bytes);
+    if (!result)
+        result.Bytes.clear();
+    return result;
+}
+
+TPackageBytes TWordPackage::Write() const
+{
+    TPackageBytes result;
+    result.Error = WriteInto(result.Bytes);
+    if (!result)
+        result.Bytes.clear();
+    return result;
+}
+
+std::string TWordPackage::ReadInto(const std::string& name, std::string& data) const
 {
     data.clear();
     const TEntry* entry = Find(name);
@@ -251,7 +269,7 @@ void TWordPackage::PutFirstStored(const std::string& name, std::string data)
     std::rotate(Entries_.begin(), it, it + 1);
 }
 
-std::string TWordPackage::Write(std::string& bytes) const
+std::string TWordPackage::WriteInto(std::string& bytes) const
 {
     bytes.clear();
     zip_error_t zipError;

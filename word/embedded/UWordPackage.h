@@ -9,6 +9,13 @@
 #include <string>
 #include <vector>
 
+// Bytes from a package, or why there are none. Tested like a bool.
+struct [[nodiscard]] TPackageBytes {
+    std::string Bytes;
+    std::string Error;  // empty on success
+    explicit operator bool() const { return Error.empty(); }
+};
+
 class TWordPackage {
 public:
     // Caps on what a template may unpack to, per entry and in total.
@@ -32,7 +39,7 @@ public:
     // The entry names in package order.
     std::vector<std::string> Names() const;
     // The current content of an entry (replaced content when it was replaced).
-    [[nodiscard]] std::string Read(const std::string& name, std::string& data) const;
+    TPackageBytes Read(const std::string& name) const;
     // The size of an entry's content (unpacked, as the entry declares it); 0 when missing.
     std::uint64_t Size(const std::string& name) const;
     // Counts bytes of XML about to be parsed against kMaxXmlTotal; false once they would
@@ -45,7 +52,7 @@ public:
     void PutFirstStored(const std::string& name, std::string data);
 
     // The whole package as zip bytes.
-    [[nodiscard]] std::string Write(std::string& bytes) const;
+    TPackageBytes Write() const;
 
 private:
     struct TEntry {
@@ -58,6 +65,9 @@ private:
     struct TArchive;
 
     TWordPackage();
+    // Read and Write: the error text, empty on success.
+    std::string ReadInto(const std::string& name, std::string& data) const;
+    std::string WriteInto(std::string& bytes) const;
     TEntry* Find(const std::string& name);
     const TEntry* Find(const std::string& name) const;
 

@@ -149,10 +149,13 @@ std::unique_ptr<TXmlPart> LoadXmlPart(const TWordPackage& package, const std::st
         return nullptr;
     }
     auto part = std::make_unique<TXmlPart>();
-    std::string& data = part->Buffer;
-    error = package.Read(name, data);
-    if (!error.empty())
+    TPackageBytes read = package.Read(name);
+    if (!read) {
+        error = std::move(read.Error);
         return nullptr;
+    }
+    part->Buffer = std::move(read.Bytes);
+    std::string& data = part->Buffer;
     part->Name = name;
     part->Bom = StartsWithBom(data);
     const std::size_t begin = part->Bom ? 3 : 0;

@@ -461,10 +461,12 @@ bool IsProtectedFile(const std::string& file)
         return CompoundFileProtection(bytes) != TWordSchutz::None;
     if (bytes.compare(0, 2, "PK") != 0)
         return false;
-    std::string ignored, manifest;
+    std::string ignored;
     const std::unique_ptr<TWordPackage> package = TWordPackage::Open(std::move(bytes), ignored);
-    return package && package->Contains("META-INF/manifest.xml") &&
-        package->Read("META-INF/manifest.xml", manifest).empty() && ManifestEncrypts(manifest);
+    if (!package)
+        return false;
+    const TPackageBytes manifest = package->Read("META-INF/manifest.xml");
+    return manifest && ManifestEncrypts(manifest.Bytes);
 }
 
 bool IsTextFile(const std::string& file)

@@ -486,8 +486,9 @@ TEST(WordEmbeddedDocx, TemplateBecomesDocumentAndUntouchedPartsKeepTheirBytes)
         names.push_back(entry.Name);
     EXPECT_EQ(result->Names(), names);
     for (const TTestEntry& entry : entries) {
-        std::string data;
-        EXPECT_EQ(result->Read(entry.Name, data), "");
+        const TPackageBytes read = result->Read(entry.Name);
+        EXPECT_EQ(read.Error, "");
+        const std::string& data = read.Bytes;
         if (entry.Name != "word/document.xml" && entry.Name != "[Content_Types].xml") {
             EXPECT_EQ(data, entry.Data) << entry.Name;
         }

@@ -28,17 +28,18 @@ TEST(WordPackage, ReplacedRemovedAndStoredFirstEntries)
     package->Put("new.txt", "new");
     package->Remove("a.txt");
     package->PutFirstStored("mimetype", "type");
-    std::string bytes;
-    ASSERT_EQ(package->Write(bytes), "");
-    auto result = TWordPackage::Open(bytes, error);
+    const TPackageBytes written = package->Write();
+    ASSERT_TRUE(written) << written.Error;
+    auto result = TWordPackage::Open(written.Bytes, error);
     ASSERT_TRUE(result) << error;
     EXPECT_EQ(result->Names(), (std::vector<std::string>{"mimetype", "b.txt", "c/", "new.txt"}));
-    std::string data;
-    EXPECT_EQ(result->Read("b.txt", data), "");
-    EXPECT_EQ(data, "BETA");
-    EXPECT_EQ(result->Read("mimetype", data), "");
-    EXPECT_EQ(data, "type");
-    EXPECT_NE(result->Read("a.txt", data), "");
+    const TPackageBytes b = result->Read("b.txt");
+    EXPECT_TRUE(b && b.Bytes == "BETA") << b.Error;
+    const TPackageBytes type = result->Read("mimetype");
+    EXPECT_TRUE(type && type.Bytes == "type") << type.Error;
+    const TPackageBytes removed = result->Read("a.txt");
+    EXPECT_FALSE(removed);
+    EXPECT_EQ(removed.Error, "The package has no part \"a.txt\".");
 }
 
 struct TBadCase {

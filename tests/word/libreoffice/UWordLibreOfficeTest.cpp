@@ -643,14 +643,20 @@ TEST(WordLibreOffice, MessagesComeInTheUsersLanguage)
     options.Program = dir / "kein-soffice";
     TWordLibreOfficeApp app(options);
     std::string error;
-    EXPECT_FALSE(app.AddDocument(dir / "Br\xC3\xBC" "cke.dotx", false, error));  // UTF-8, as the file system has it
-    const std::string shown = dir / "Br\xFC" "cke.dotx";                          // the program's own text
+    EXPECT_FALSE(app.AddDocument(dir /
+                                     "Br\xC3\xBC"
+                                     "cke.dotx",
+                                 false, error));  // UTF-8, as the file system has it
+    const std::string shown = dir /
+        "Br\xFC"
+        "cke.dotx";  // the program's own text
     EXPECT_EQ(error, "Die Vorlage \"" + shown + "\" l\xE4sst sich nicht lesen: " + std::strerror(ENOENT) + ".");
     const std::string dotx = dir / "Brief.dotx";
     WriteBytes(dotx, "PK");
     EXPECT_FALSE(app.AddDocument(dotx, false, error));
-    EXPECT_EQ(error, "LibreOffice ist nicht installiert (\"" + options.Program +
-                         "\" fehlt). Bitte installieren Sie LibreOffice Writer.");
+    EXPECT_EQ(error,
+              "LibreOffice ist nicht installiert (\"" + options.Program +
+                  "\" fehlt). Bitte installieren Sie LibreOffice Writer.");
 }
 
 // An office already listening on the pipe is used as it is, and Quit leaves it running.
@@ -1485,10 +1491,11 @@ TEST(WordLibreOffice, RandomAnswersInEveryBookmarkKeepEveryDocumentSound)
         const std::string output = ReadBytes(written + doc->Extension());
         const bool docx = doc->Extension() == ".docx";
         for (const char* story : {"word/document.xml", "word/header1.xml", "content.xml", "styles.xml"}) {
-            std::string before, after;
-            if (!TWordPackage::Open(bytes, error)->Read(story, before).empty())
+            const TPackageBytes original = TWordPackage::Open(bytes, error)->Read(story);
+            if (!original)
                 continue;
-            after = PartOf(output, story);
+            std::string before = original.Bytes;
+            std::string after = PartOf(output, story);
             if (docx) {
                 EXPECT_EQ(FieldProblems(after), "") << story;
             }
