@@ -979,10 +979,6 @@ void TFMHaupt::FillList()
 
 void TFMHaupt::RowsReset()
 {
-    // A field's help may name a file beside its template.
-    std::string helpFolder;
-    FolderOf(dokument_.LoadedFrom(), "", helpFolder);
-    SetFieldHelpFolder(helpFolder);
     FillList();
     UpdateActions();
 }

@@ -249,8 +249,12 @@ bool TDokument::EditRow(int row, bool editDefinition, TScreenPoint position, int
     TTAFeld* field = Field(row);
     if (!field)
         return false;
+    // A field's help may name a file beside its template.
+    std::string helpFolder;
+    FolderOf(loadedFrom_, "", helpFolder);
     // A failure inside the dialog reaches the command that asked, which shows it.
-    const bool confirmed = editDefinition ? field->EditDefinition(position, width) : field->EditAnswer(position, width);
+    const bool confirmed = editDefinition ? field->EditDefinition(position, width, helpFolder)
+                                          : field->EditAnswer(position, width, helpFolder);
     if (confirmed)
         FieldEdited(row);
     return confirmed;

@@ -215,18 +215,18 @@ std::string TTAFeld::TimeText(double value) const
     return DTFormatDateTime(Format.empty() ? "tt" : Format, value);
 }
 
-bool TTAFeld::EditAnswer(TScreenPoint position, int width)
+bool TTAFeld::EditAnswer(TScreenPoint position, int width, const std::string& helpFolder)
 {
     if (TFeldDialoge* dialogs = FeldDialoge())
-        return dialogs->EditAnswer(*this, position, width);
+        return dialogs->EditAnswer(*this, position, width, helpFolder);
     ShowNoDialog();
     return false;
 }
 
-bool TTAFeld::EditDefinition(TScreenPoint position, int width)
+bool TTAFeld::EditDefinition(TScreenPoint position, int width, const std::string& helpFolder)
 {
     if (TFeldDialoge* dialogs = FeldDialoge())
-        return dialogs->EditDefinition(*this, position, width);
+        return dialogs->EditDefinition(*this, position, width, helpFolder);
     ShowNoDialog();
     return false;
 }

@@ -52,11 +52,12 @@ public:
     virtual ~TFeldDialoge() = default;
 
     // Opens the answer dialog of the field's type below position; on OK writes the
-    // confirmed answer into the field and returns true.
-    virtual bool EditAnswer(TTAFeld& field, TScreenPoint position, int width) = 0;
+    // confirmed answer into the field and returns true. A help file named without a
+    // folder lies in helpFolder (the template's; empty: the current folder).
+    virtual bool EditAnswer(TTAFeld& field, TScreenPoint position, int width, const std::string& helpFolder) = 0;
     // Opens the field editor on a copy of the field; on OK the field takes the edited
     // definition over and the result is true.
-    virtual bool EditDefinition(TTAFeld& field, TScreenPoint position, int width) = 0;
+    virtual bool EditDefinition(TTAFeld& field, TScreenPoint position, int width, const std::string& helpFolder) = 0;
 };
 
 // Installs the process-wide dialogs (none: editing reports that no dialog is
@@ -101,8 +102,8 @@ public:
     virtual std::string TimeText(double value) const;
     // Delegate to the installed TFeldDialoge; without one they show an error message
     // and return false.
-    virtual bool EditAnswer(TScreenPoint position, int width);
-    virtual bool EditDefinition(TScreenPoint position, int width);
+    virtual bool EditAnswer(TScreenPoint position, int width, const std::string& helpFolder = {});
+    virtual bool EditDefinition(TScreenPoint position, int width, const std::string& helpFolder = {});
     virtual std::unique_ptr<TTAFeld> Clone() const;
     virtual void Assign(const TTAFeld& source);
 

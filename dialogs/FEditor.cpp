@@ -219,9 +219,10 @@ void TFMEditor::ApplyLanguage()
                                                                           : QString::fromLatin1(kDesignedTypes[type]));
 }
 
-bool TFMEditor::Execute(TTAFeld& field)
+bool TFMEditor::Execute(TTAFeld& field, const std::string& helpFolder)
 {
     TFMEditor editor(QApplication::activeWindow());
+    editor.help_folder_ = helpFolder;
     editor.LoadFromField(field);
     if (editor.exec() != QDialog::Accepted)
         return false;
@@ -366,7 +367,7 @@ void TFMEditor::BTHilfeDateiClick()
     request.Filter = Text("OpenHelpFilter");
     // A help file usually lies beside the template; a named one is proposed again.
     std::string folder;
-    FolderOf(working_->Help, FieldHelpFolder(), folder);
+    FolderOf(working_->Help, help_folder_, folder);
     request.InitialDir = folder;
     request.FileName = working_->Help.substr(working_->Help.find_last_of('/') + 1);
     auto dialog = MakeFileDialog(this, request, "ODHilfe");

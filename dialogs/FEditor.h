@@ -29,7 +29,9 @@ public:
     ~TFMEditor() override;
 
     // Edits a copy of field; on OK the field takes the copy over and the result is true.
-    static bool Execute(TTAFeld& field);
+    // The help file chooser starts in helpFolder (the template's) for a help named
+    // without a folder.
+    static bool Execute(TTAFeld& field, const std::string& helpFolder = {});
 
     // Shows a copy of field in the controls.
     void LoadFromField(const TTAFeld& field);
@@ -47,6 +49,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    std::string help_folder_;
     // The controls' texts; false (after saying so) when one holds a character the file
     // cannot store.
     bool ReadInput(TEditorEingabe& input) const;

@@ -23,12 +23,6 @@ namespace {
 
 TDesktopOeffner* g_oeffner = nullptr;
 
-std::string& HelpFolder()
-{
-    static std::string folder;
-    return folder;
-}
-
 bool OpenWithDesktop(const QString& path)
 {
     if (g_oeffner)
@@ -126,15 +120,15 @@ void ShowHelpText(const std::string& text)
     dialog.exec();
 }
 
-bool OpenFieldHelp(const std::string& entry)
+bool OpenFieldHelp(const std::string& entry, const std::string& folder)
 {
-    switch (ClassifyFieldHelp(entry, HelpFolder())) {
+    switch (ClassifyFieldHelp(entry, folder)) {
     case TFeldHilfeArt::Keine: return false;
     case TFeldHilfeArt::Dokument:
     case TFeldHilfeArt::Programm: {
         // An execute bit alone decides nothing (drives without permissions set it on
         // every file): the content type and the first bytes do.
-        const QString path = QFile::decodeName(FieldHelpFile(entry, HelpFolder()).c_str());
+        const QString path = QFile::decodeName(FieldHelpFile(entry, folder).c_str());
         if (!IsViewableDocument(path)) {
             ShowHelpText(entry);  // as if it named no file
             return true;
@@ -148,16 +142,6 @@ bool OpenFieldHelp(const std::string& entry)
     case TFeldHilfeArt::Text: ShowHelpText(entry); return true;
     }
     return false;
-}
-
-void SetFieldHelpFolder(const std::string& folder)
-{
-    HelpFolder() = folder;
-}
-
-const std::string& FieldHelpFolder()
-{
-    return HelpFolder();
 }
 
 TDesktopOeffner* SetDesktopOeffner(TDesktopOeffner* opener)

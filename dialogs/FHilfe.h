@@ -33,18 +33,13 @@ QWidget* ProgramMainWindow();
 // desktop's associated program; any other entry, and one naming a file that would run,
 // is shown as text. False when there was nothing to show or the desktop could not
 // open the document (which is reported).
-bool OpenFieldHelp(const std::string& entry);
+// A file named without a folder is looked for in folder (empty: the current folder).
+bool OpenFieldHelp(const std::string& entry, const std::string& folder);
 
 // Whether the file is a document that opens in a viewer or an editor (text, PDF,
 // pictures, office and OpenDocument files, web pages), judged by its content type and
 // by what a link points to; launchers, installers, scripts and programs are not.
 bool IsViewableDocument(const QString& path);
-
-// The folder that relative help file names count from: the program sets it to the
-// folder of the template it opens, since templates name help files lying beside them.
-// Empty (the default): the current folder.
-void SetFieldHelpFolder(const std::string& folder);
-const std::string& FieldHelpFolder();
 
 // How files are handed to the desktop; tests install their own to see what would open.
 class TDesktopOeffner {

@@ -74,7 +74,7 @@ void TAntwortDialog::SetupFrame(const TAntwortRahmen& frame, bool keepDefaultOnM
     SetCaption(frame.Caption);
     SetPosition(frame.X, frame.Y, keepDefaultOnMinusOne);
     FitToScreen(frame.Width);
-    SetHelp(frame.Help);
+    SetHelp(frame.Help, frame.HelpFolder);
 }
 
 void TAntwortDialog::SetCaption(const std::string& caption)
@@ -87,9 +87,10 @@ void TAntwortDialog::SetQuestion(const std::string& question)
     question_->setText(ToDisplayLines(question));
 }
 
-void TAntwortDialog::SetHelp(const std::string& help)
+void TAntwortDialog::SetHelp(const std::string& help, const std::string& folder)
 {
     help_ = help;
+    help_folder_ = folder;
     help_button_->setEnabled(!help_.empty());
 }
 
@@ -208,7 +209,7 @@ void TAntwortDialog::keyPressEvent(QKeyEvent* event)
 void TAntwortDialog::ShowHelp()
 {
     if (!help_.empty())
-        OpenFieldHelp(help_);
+        OpenFieldHelp(help_, help_folder_);
 }
 
 void TAntwortDialog::accept()

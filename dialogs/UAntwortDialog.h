@@ -27,6 +27,7 @@ struct TAntwortRahmen {
     int Y = 0;
     int Width = 0;
     std::string Help;
+    std::string HelpFolder;  // where a help file named without a folder lies
 };
 
 // The colour of every input control of the answer dialogs.
@@ -64,7 +65,7 @@ protected:
 
     void SetCaption(const std::string& caption);
     void SetQuestion(const std::string& question);
-    void SetHelp(const std::string& help);
+    void SetHelp(const std::string& help, const std::string& folder = {});
     // Moves the top-left corner; (-1, -1) centres the dialog on the active window.
     void SetPosition(int x, int y, bool keepDefaultOnMinusOne);
 
@@ -122,6 +123,7 @@ private:
     QPushButton* normal_ = nullptr;
     QPushButton* maximal_ = nullptr;
     std::string help_;
+    std::string help_folder_;
     QWidget* anchored_ = nullptr;
     QMargins anchor_margins_;
     bool positioned_ = false;

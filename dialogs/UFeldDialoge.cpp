@@ -13,10 +13,9 @@
 namespace {
 
 // Runs the dialog of the field's type; on OK the new answer is in answer.
-bool RunDialog(const TTAFeld& field, TScreenPoint position, int width, std::string& answer)
+// frame: next to the answer cell, with the field's help; the field's question, no caption.
+bool RunDialog(const TTAFeld& field, const TAntwortRahmen& frame, std::string& answer)
 {
-    // Next to the answer cell, with the field's help; the field's question, no caption.
-    const TAntwortRahmen frame{.X = position.X, .Y = position.Y, .Width = width, .Help = field.Help};
     switch (field.Type) {
     case ftMemo: {
         TMemoParams params{.Frame = frame,
@@ -80,19 +79,21 @@ bool RunDialog(const TTAFeld& field, TScreenPoint position, int width, std::stri
 
 }  // namespace
 
-bool TQtFeldDialoge::EditAnswer(TTAFeld& field, TScreenPoint position, int width)
+bool TQtFeldDialoge::EditAnswer(TTAFeld& field, TScreenPoint position, int width, const std::string& helpFolder)
 {
     // The answer changes only when the dialog ends with one; a failure goes to the caller.
     std::string answer;
-    if (!RunDialog(field, position, width, answer))
+    if (!RunDialog(field,
+                   {.X = position.X, .Y = position.Y, .Width = width, .Help = field.Help, .HelpFolder = helpFolder},
+                   answer))
         return false;
     field.Answer = answer;
     return true;
 }
 
-bool TQtFeldDialoge::EditDefinition(TTAFeld& field, TScreenPoint position, int width)
+bool TQtFeldDialoge::EditDefinition(TTAFeld& field, TScreenPoint position, int width, const std::string& helpFolder)
 {
     if (editor_)
-        return editor_->EditDefinition(field, position, width);
-    return TFMEditor::Execute(field);  // the editor places itself
+        return editor_->EditDefinition(field, position, width, helpFolder);
+    return TFMEditor::Execute(field, helpFolder);  // the editor places itself
 }

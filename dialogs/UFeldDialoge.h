@@ -13,8 +13,8 @@ public:
     // Opens the dialog of the field's type at position with the wished width; on OK
     // writes the answer back and returns true. A failure while the dialog runs is
     // shown as an error and leaves the answer as it was.
-    bool EditAnswer(TTAFeld& field, TScreenPoint position, int width) override;
-    bool EditDefinition(TTAFeld& field, TScreenPoint position, int width) override;
+    bool EditAnswer(TTAFeld& field, TScreenPoint position, int width, const std::string& helpFolder) override;
+    bool EditDefinition(TTAFeld& field, TScreenPoint position, int width, const std::string& helpFolder) override;
 
 private:
     TFeldDialoge* editor_;

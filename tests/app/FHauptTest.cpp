@@ -50,15 +50,16 @@ class TFakeFeldDialoge : public TFeldDialoge {
 public:
     TFakeFeldDialoge() : installed_(this) {}
 
-    bool EditAnswer(TTAFeld& field, TScreenPoint, int) override
+    bool EditAnswer(TTAFeld& field, TScreenPoint, int, const std::string& helpFolder) override
     {
         ++Answers;
+        HelpFolder = helpFolder;
         if (!Failure.empty())
             throw std::runtime_error(Failure);
         field.Answer += "!";
         return Confirm;
     }
-    bool EditDefinition(TTAFeld& field, TScreenPoint, int) override
+    bool EditDefinition(TTAFeld& field, TScreenPoint, int, const std::string&) override
     {
         ++Definitions;
         field.Question = "Edited";
@@ -67,6 +68,7 @@ public:
 
     int Answers = 0;
     int Definitions = 0;
+    std::string HelpFolder;  // as the last answer dialog got it
     bool Confirm = true;
     std::string Failure;  // not empty: answering fails with it
 
@@ -191,6 +193,7 @@ TEST_F(FHauptTest, StartWithOneParameterOpensItAndSavesAsDocumentData)
 
     window->EditSelected();
     EXPECT_EQ(feldDialoge_.Answers, 1);
+    EXPECT_EQ(feldDialoge_.HelpFolder, path.substr(0, path.rfind('/') + 1)) << "help files lie beside the template";
     EXPECT_EQ(List(*window)->topLevelItem(0)->text(1).toStdString(), "a Name!");
     ASSERT_TRUE(Action(*window, "ACDateiSpeichern")->isEnabled());
     Action(*window, "ACDateiSpeichern")->trigger();
@@ -917,12 +920,15 @@ TEST_F(FHauptTest, MenusHaveMnemonicsAndOnlyF1AndF5AsShortcuts)
 class TEditorUndAntwort : public TFeldDialoge {
 public:
     TEditorUndAntwort() : installed_(this) {}
-    bool EditAnswer(TTAFeld& field, TScreenPoint, int) override
+    bool EditAnswer(TTAFeld& field, TScreenPoint, int, const std::string&) override
     {
         field.Answer = Answer;
         return true;
     }
-    bool EditDefinition(TTAFeld& field, TScreenPoint, int) override { return TFMEditor::Execute(field); }
+    bool EditDefinition(TTAFeld& field, TScreenPoint, int, const std::string&) override
+    {
+        return TFMEditor::Execute(field);
+    }
     std::string Answer;
 
 private:

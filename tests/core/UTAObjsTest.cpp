@@ -304,14 +304,14 @@ public:
     TFakeDialoge() : previous_(SetFeldDialoge(this)) {}
     ~TFakeDialoge() override { SetFeldDialoge(previous_); }
 
-    bool EditAnswer(TTAFeld& field, TScreenPoint position, int width) override
+    bool EditAnswer(TTAFeld& field, TScreenPoint position, int width, const std::string&) override
     {
         calls += "answer " + std::to_string(position.X) + "," + std::to_string(position.Y) + " " +
             std::to_string(width) + ";";
         field.Answer = "neu";
         return confirm;
     }
-    bool EditDefinition(TTAFeld& field, TScreenPoint, int) override
+    bool EditDefinition(TTAFeld& field, TScreenPoint, int, const std::string&) override
     {
         calls += "definition;";
         field.ID = "X";

@@ -33,7 +33,7 @@ private:
 class HilfeTest : public DialogTest {
 protected:
     // Opens the help and reads the help text dialog, if one appears.
-    bool Open(const std::string& entry, QString* shown, bool* ran)
+    bool Open(const std::string& entry, QString* shown, bool* ran, const std::string& folder = {})
     {
         TModalAction action([&](QWidget* modal) {
             *shown = Child<QPlainTextEdit>(modal, "ME")->toPlainText();
@@ -41,7 +41,7 @@ protected:
             EXPECT_TRUE(Child<QPushButton>(modal, "BTOk")->isDefault());
             Child<QPushButton>(modal, "BTAbbrechen")->click();
         });
-        const bool result = OpenFieldHelp(entry);
+        const bool result = OpenFieldHelp(entry, folder);
         *ran = action.Ran();
         return result;
     }
@@ -68,11 +68,9 @@ TEST_F(HilfeTest, AHelpFileBesideTheTemplateIsFoundByItsName)
     const std::string path = dir / "Angebot Hilfe.txt";
     WriteBytes(path, "Hilfe zum Angebot\n");
     std::filesystem::permissions(path, std::filesystem::perms::owner_read, std::filesystem::perm_options::replace);
-    SetFieldHelpFolder(dir.Path());
     QString shown;
     bool dialogShown = true;
-    EXPECT_TRUE(Open("Angebot Hilfe.txt", &shown, &dialogShown));
-    SetFieldHelpFolder({});
+    EXPECT_TRUE(Open("Angebot Hilfe.txt", &shown, &dialogShown, dir.Path()));
     EXPECT_FALSE(dialogShown);
     EXPECT_EQ(oeffner.Opened, QStringList{QString::fromStdString(path)});
 }

@@ -202,8 +202,8 @@ TEST_F(FeldDialogeTest, AFailureReachesTheCallerAndKeepsTheAnswer)
 // The field editor comes from elsewhere; without one the user is told so.
 class TFakeEditor : public TFeldDialoge {
 public:
-    bool EditAnswer(TTAFeld&, TScreenPoint, int) override { return false; }
-    bool EditDefinition(TTAFeld& field, TScreenPoint, int) override
+    bool EditAnswer(TTAFeld&, TScreenPoint, int, const std::string&) override { return false; }
+    bool EditDefinition(TTAFeld& field, TScreenPoint, int, const std::string&) override
     {
         field.ID = "Bearbeitet";
         return true;
