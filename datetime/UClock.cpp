@@ -61,8 +61,8 @@ TFixedClock::TFixedClock(double now)
 {
     std::lock_guard lock(ClockLock());
     if (FixedNow()) {
-        FHadPrevious = true;
-        FPrevious = *FixedNow();
+        hadPrevious_ = true;
+        previous_ = *FixedNow();
     }
     FixedNow() = now;
 }
@@ -70,8 +70,8 @@ TFixedClock::TFixedClock(double now)
 TFixedClock::~TFixedClock()
 {
     std::lock_guard lock(ClockLock());
-    if (FHadPrevious)
-        FixedNow() = FPrevious;
+    if (hadPrevious_)
+        FixedNow() = previous_;
     else
         FixedNow().reset();
 }

@@ -18,6 +18,6 @@ public:
     TFixedClock& operator=(const TFixedClock&) = delete;
 
 private:
-    bool FHadPrevious = false;
-    double FPrevious = 0.0;
+    bool hadPrevious_ = false;
+    double previous_ = 0.0;
 };

@@ -422,14 +422,14 @@ int TDTAmPm::Match(const std::string& text, int position)
     return IsAm ? am : MatchLiteral(text, position, PmText);
 }
 
-TDTSeparator::TDTSeparator(std::string separator, TDTKind kind, const char* name) : FKind(kind), FName(name)
+TDTSeparator::TDTSeparator(std::string separator, TDTKind kind, const char* name) : kind_(kind), name_(name)
 {
     Text = std::move(separator);
 }
 
 std::string TDTSeparator::Describe() const
 {
-    return std::string(FName) + " " + Text;
+    return std::string(name_) + " " + Text;
 }
 
 int TDTSeparator::Match(const std::string& text, int position)
@@ -462,7 +462,7 @@ int TDTYear::Match(const std::string& text, int position)
 
 std::string TDTDatePart::Describe() const
 {
-    return std::string(FName) + " " + std::to_string(Kind) + " " + std::to_string(Value);
+    return std::string(name_) + " " + std::to_string(Kind) + " " + std::to_string(Value);
 }
 
 int TDTMonth::Match(const std::string& text, int position)
@@ -496,12 +496,12 @@ int TDTWeekday::Match(const std::string& text, int position)
 
 std::string TDTClockPart::Describe() const
 {
-    return std::string(FName) + (LeadingZero ? " leading zero " : " no leading zero ") + std::to_string(Value);
+    return std::string(name_) + (LeadingZero ? " leading zero " : " no leading zero ") + std::to_string(Value);
 }
 
 int TDTClockPart::Match(const std::string& text, int position)
 {
-    return MatchNumber(text, position, LeadingZero, 2, 0, FMaximum, Value);
+    return MatchNumber(text, position, LeadingZero, 2, 0, maximum_, Value);
 }
 
 TDTMilliSec::TDTMilliSec(bool leadingZero) : LeadingZero(leadingZero) {}
@@ -520,11 +520,11 @@ bool TDTFmtObjects::Add(std::unique_ptr<TDTObj> token)
 {
     const TDTKind kind = token->TokenKind();
     const bool counted = kind != TDTKind::Literal && kind != TDTKind::DateSeparator && kind != TDTKind::TimeSeparator;
-    int& counter = FCounters[static_cast<std::size_t>(kind)];
+    int& counter = counters_[static_cast<std::size_t>(kind)];
     if (counted && counter > 0)
         return false;
     ++counter;
-    FItems.push_back(std::move(token));
+    items_.push_back(std::move(token));
     return true;
 }
 

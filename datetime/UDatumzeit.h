@@ -129,15 +129,15 @@ class TDTSeparator : public TDTObj {
 public:
     std::string Describe() const override;
     int Match(const std::string& text, int position) override;
-    TDTKind TokenKind() const override { return FKind; }
+    TDTKind TokenKind() const override { return kind_; }
 
 protected:
     // name is the word of Describe.
     TDTSeparator(std::string separator, TDTKind kind, const char* name);
 
 private:
-    TDTKind FKind;
-    const char* FName;
+    TDTKind kind_;
+    const char* name_;
 };
 
 class TDTDateSeparator : public TDTSeparator {
@@ -176,10 +176,10 @@ public:
 
 protected:
     // name is the word of Describe.
-    TDTDatePart(int kind, const char* name) : Kind(kind), FName(name) {}
+    TDTDatePart(int kind, const char* name) : Kind(kind), name_(name) {}
 
 private:
-    const char* FName;
+    const char* name_;
 };
 
 // Kind 1..4: the number of "m" letters.
@@ -219,22 +219,22 @@ public:
     int Match(const std::string& text, int position) override;
     bool IsNumeric() const override { return true; }
     bool IsVariableWidth() const override { return !LeadingZero; }
-    TDTKind TokenKind() const override { return FKind; }
+    TDTKind TokenKind() const override { return kind_; }
 
 protected:
     // name is the word of Describe; the part reads 0..maximum.
     TDTClockPart(bool leadingZero, TDTKind kind, const char* name, int maximum)
         : LeadingZero(leadingZero)
-        , FKind(kind)
-        , FName(name)
-        , FMaximum(maximum)
+        , kind_(kind)
+        , name_(name)
+        , maximum_(maximum)
     {
     }
 
 private:
-    TDTKind FKind;
-    const char* FName;
-    int FMaximum;
+    TDTKind kind_;
+    const char* name_;
+    int maximum_;
 };
 
 class TDTHour : public TDTClockPart {
@@ -275,16 +275,16 @@ public:
     // Appends the token and raises its kind's counter; a second token of a counted kind
     // is refused (false) and destroyed.
     bool Add(std::unique_ptr<TDTObj> token);
-    int Count(TDTKind kind) const { return FCounters[static_cast<std::size_t>(kind)]; }
-    std::size_t Size() const { return FItems.size(); }
-    TDTObj& operator[](std::size_t index) { return *FItems[index]; }
-    const TDTObj& operator[](std::size_t index) const { return *FItems[index]; }
+    int Count(TDTKind kind) const { return counters_[static_cast<std::size_t>(kind)]; }
+    std::size_t Size() const { return items_.size(); }
+    TDTObj& operator[](std::size_t index) { return *items_[index]; }
+    const TDTObj& operator[](std::size_t index) const { return *items_[index]; }
 
     // The first token of a type, or nullptr.
     template <class T>
     T* Find()
     {
-        for (const auto& item : FItems)
+        for (const auto& item : items_)
             if (auto* token = dynamic_cast<T*>(item.get()))
                 return token;
         return nullptr;
@@ -292,15 +292,15 @@ public:
     template <class T>
     const T* Find() const
     {
-        for (const auto& item : FItems)
+        for (const auto& item : items_)
             if (const auto* token = dynamic_cast<const T*>(item.get()))
                 return token;
         return nullptr;
     }
 
 private:
-    std::vector<std::unique_ptr<TDTObj>> FItems;
-    std::array<int, 12> FCounters{};
+    std::vector<std::unique_ptr<TDTObj>> items_;
+    std::array<int, 12> counters_{};
 };
 
 // ---- The steps of DTStrToDateTime, usable one by one ---------------------------------

@@ -103,20 +103,20 @@ public:
 
     std::vector<TFormatItem> Read(const std::string& format)
     {
-        FItems.clear();
+        items_.clear();
         Append(format, 0);
-        return FItems;
+        return items_;
     }
 
 private:
     const TLocaleSource& FSource;
-    std::vector<TFormatItem> FItems;
+    std::vector<TFormatItem> items_;
 
     void AddLiteral(char c)
     {
-        if (FItems.empty() || !FItems.back().Literal)
-            FItems.push_back(TFormatItem{});
-        FItems.back().Text += c;
+        if (items_.empty() || !items_.back().Literal)
+            items_.push_back(TFormatItem{});
+        items_.back().Text += c;
     }
 
     void Append(const std::string& format, int depth)
@@ -171,7 +171,7 @@ private:
         item.Literal = false;
         item.Conversion = conversion;
         item.NoPadding = noPadding;
-        FItems.push_back(item);
+        items_.push_back(item);
     }
 };
 

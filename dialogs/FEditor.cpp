@@ -222,7 +222,7 @@ void TFMEditor::ApplyLanguage()
 bool TFMEditor::Execute(TTAFeld& field, const std::string& helpFolder)
 {
     TFMEditor editor(QApplication::activeWindow());
-    editor.help_folder_ = helpFolder;
+    editor.helpFolder_ = helpFolder;
     editor.LoadFromField(field);
     if (editor.exec() != QDialog::Accepted)
         return false;
@@ -367,7 +367,7 @@ void TFMEditor::BTHilfeDateiClick()
     request.Filter = Text("OpenHelpFilter");
     // A help file usually lies beside the template; a named one is proposed again.
     std::string folder;
-    FolderOf(working_->Help, help_folder_, folder);
+    FolderOf(working_->Help, helpFolder_, folder);
     request.InitialDir = folder;
     request.FileName = working_->Help.substr(working_->Help.find_last_of('/') + 1);
     auto dialog = MakeFileDialog(this, request, "ODHilfe");

@@ -49,7 +49,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    std::string help_folder_;
+    std::string helpFolder_;
     // The controls' texts; false (after saying so) when one holds a character the file
     // cannot store.
     bool ReadInput(TEditorEingabe& input) const;

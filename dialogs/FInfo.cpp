@@ -153,7 +153,7 @@ void TFMInfo::AddButtons(TMsgButtons buttons, QRect area, int buttonWidth, int s
             push->setFocus();
         }
         if (button == cancelButton)
-            cancel_button_ = push;
+            cancelButton_ = push;
         x += buttonWidth + spacing;
     }
 }
@@ -166,8 +166,8 @@ void TFMInfo::reject()
 void TFMInfo::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        if (cancel_button_)
-            cancel_button_->click();
+        if (cancelButton_)
+            cancelButton_->click();
         else
             reject();
         return;

@@ -39,7 +39,7 @@ private:
 
     QLabel* image_;
     QLabel* info_;
-    QPushButton* cancel_button_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
 };
 
 // Messages of the running program: MsgDlg shows TFMInfo, StockMessage a plain

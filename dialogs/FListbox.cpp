@@ -91,7 +91,7 @@ bool TFMListbox::CheckInput()
         MsgDlg(problem->Text(), problem->Kind, {TMsgButton::OK});
         return false;
     }
-    result_index_ = row;
+    resultIndex_ = row;
     result_ = values_[static_cast<std::size_t>(row)];
     return true;
 }

@@ -40,7 +40,7 @@ public:
     void SetValues(const std::vector<std::string>& values, const std::string& answer);
     void SetListColour(const QColor& colour);
     void Setup(const TListboxParams& params);
-    int ResultIndex() const { return result_index_; }
+    int ResultIndex() const { return resultIndex_; }
     const std::string& Result() const { return result_; }
 
 protected:
@@ -55,6 +55,6 @@ private:
 
     QListWidget* list_;
     std::vector<std::string> values_;
-    int result_index_ = -1;
+    int resultIndex_ = -1;
     std::string result_;
 };

@@ -43,7 +43,7 @@ TAntwortDialog::TAntwortDialog(QWidget* parent, bool withSizeButtons)
     , question_(new QLabel(this))
     , ok_(MakeButton(this, "BTOk", GetText("Basics", "OK")))
     , cancel_(MakeButton(this, "BTAbbrechen", GetText("Basics", "Cancel")))
-    , help_button_(MakeButton(this, "BTHilfe", GetText("Basics", "HelpF1")))
+    , helpButton_(MakeButton(this, "BTHilfe", GetText("Basics", "HelpF1")))
 {
     setModal(true);
     question_->setObjectName(QStringLiteral("LAFrage"));
@@ -59,8 +59,8 @@ TAntwortDialog::TAntwortDialog(QWidget* parent, bool withSizeButtons)
     ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, &TAntwortDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &TAntwortDialog::reject);
-    connect(help_button_, &QPushButton::clicked, this, &TAntwortDialog::ShowHelp);
-    help_button_->setEnabled(false);
+    connect(helpButton_, &QPushButton::clicked, this, &TAntwortDialog::ShowHelp);
+    helpButton_->setEnabled(false);
     if (withSizeButtons) {
         normal_ = MakeSizeButton(this, "BTNormal", QStyle::SP_TitleBarNormalButton);
         maximal_ = MakeSizeButton(this, "BTMaximal", QStyle::SP_TitleBarMaxButton);
@@ -90,8 +90,8 @@ void TAntwortDialog::SetQuestion(const std::string& question)
 void TAntwortDialog::SetHelp(const std::string& help, const std::string& folder)
 {
     help_ = help;
-    help_folder_ = folder;
-    help_button_->setEnabled(!help_.empty());
+    helpFolder_ = folder;
+    helpButton_->setEnabled(!help_.empty());
 }
 
 void TAntwortDialog::SetPosition(int x, int y, bool keepDefaultOnMinusOne)
@@ -155,7 +155,7 @@ void TAntwortDialog::Anchor(QWidget* control)
 {
     anchored_ = control;
     const QRect g = control->geometry();
-    anchor_margins_ = QMargins(g.left(), g.top(), width() - g.right() - 1, height() - g.bottom() - 1);
+    anchorMargins_ = QMargins(g.left(), g.top(), width() - g.right() - 1, height() - g.bottom() - 1);
 }
 
 int TAntwortDialog::LabelBottom() const
@@ -172,7 +172,7 @@ void TAntwortDialog::PlaceButtons()
         maximal_->move(left + ButtonWidth - maximal_->width(), top);
         top += normal_->height() + Margin;
     }
-    for (QPushButton* button : {ok_, cancel_, help_button_}) {
+    for (QPushButton* button : {ok_, cancel_, helpButton_}) {
         button->move(left, top);
         top += ButtonHeight + 6;
     }
@@ -184,7 +184,7 @@ void TAntwortDialog::resizeEvent(QResizeEvent* event)
     PlaceButtons();
     question_->resize(ContentWidth(), question_->height());
     if (anchored_)
-        anchored_->setGeometry(QRect(0, 0, width(), height()).marginsRemoved(anchor_margins_));
+        anchored_->setGeometry(QRect(0, 0, width(), height()).marginsRemoved(anchorMargins_));
     else
         PlaceContent(LabelBottom());
 }
@@ -209,7 +209,7 @@ void TAntwortDialog::keyPressEvent(QKeyEvent* event)
 void TAntwortDialog::ShowHelp()
 {
     if (!help_.empty())
-        OpenFieldHelp(help_, help_folder_);
+        OpenFieldHelp(help_, helpFolder_);
 }
 
 void TAntwortDialog::accept()

@@ -119,12 +119,12 @@ private:
     QLabel* question_;
     QPushButton* ok_;
     QPushButton* cancel_;
-    QPushButton* help_button_;
+    QPushButton* helpButton_;
     QPushButton* normal_ = nullptr;
     QPushButton* maximal_ = nullptr;
     std::string help_;
-    std::string help_folder_;
+    std::string helpFolder_;
     QWidget* anchored_ = nullptr;
-    QMargins anchor_margins_;
+    QMargins anchorMargins_;
     bool positioned_ = false;
 };

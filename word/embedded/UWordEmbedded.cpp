@@ -110,9 +110,9 @@ std::string DesktopTemplatesFolder()
 }
 
 TWordEmbeddedDoc::TWordEmbeddedDoc(std::string name, bool visible, TFileOpener opener)
-    : Name_(std::move(name))
-    , Visible_(visible)
-    , Opener_(std::move(opener))
+    : name_(std::move(name))
+    , visible_(visible)
+    , opener_(std::move(opener))
 {
 }
 
@@ -148,23 +148,23 @@ std::unique_ptr<TWordEmbeddedDoc> TWordEmbeddedDoc::FromBytes(std::string bytes,
         return nullptr;
     }
     std::unique_ptr<TWordEmbeddedDoc> doc(new TWordEmbeddedDoc(name, visible, std::move(opener)));
-    doc->Package_ = TWordPackage::Open(std::move(bytes), error);
-    if (!doc->Package_) {
+    doc->package_ = TWordPackage::Open(std::move(bytes), error);
+    if (!doc->package_) {
         error = refused + error;
         return nullptr;
     }
-    if (const TPackageBytes manifest = doc->Package_->Read("META-INF/manifest.xml");
+    if (const TPackageBytes manifest = doc->package_->Read("META-INF/manifest.xml");
         manifest && ManifestEncrypts(manifest.Bytes)) {
         error = refused + ProtectedTemplateReason();
         return nullptr;
     }
-    if (doc->Package_->Contains("[Content_Types].xml"))
-        doc->Content_ = OpenOoxml(*doc->Package_, error);
-    else if (doc->Package_->Contains("content.xml") || doc->Package_->Contains("mimetype"))
-        doc->Content_ = OpenOdf(*doc->Package_, error);
+    if (doc->package_->Contains("[Content_Types].xml"))
+        doc->content_ = OpenOoxml(*doc->package_, error);
+    else if (doc->package_->Contains("content.xml") || doc->package_->Contains("mimetype"))
+        doc->content_ = OpenOdf(*doc->package_, error);
     else
         error = "it is neither an Office Open XML nor an OpenDocument file.";
-    if (!doc->Content_) {
+    if (!doc->content_) {
         error = refused + error;
         return nullptr;
     }
@@ -173,16 +173,16 @@ std::unique_ptr<TWordEmbeddedDoc> TWordEmbeddedDoc::FromBytes(std::string bytes,
 
 std::string TWordEmbeddedDoc::FillBookmark(const std::string& name, const std::string& text)
 {
-    if (!Content_)
+    if (!content_)
         return "The document is closed.";
     const std::string utf8Name = Windows1252ToUtf8(name);
-    if (!Content_->HasBookmark(utf8Name)) {
-        const std::string cause = Content_->RemovalCause(utf8Name);
+    if (!content_->HasBookmark(utf8Name)) {
+        const std::string cause = content_->RemovalCause(utf8Name);
         if (!cause.empty())
             return "The bookmark \"" + name + "\" no longer exists: " + PathForDisplay(cause) + ".";
         return MissingBookmarkError(name);
     }
-    const std::string error = Content_->Fill(utf8Name, SplitAnswer(text));
+    const std::string error = content_->Fill(utf8Name, SplitAnswer(text));
     if (!error.empty())
         return "The bookmark \"" + name + "\" cannot be filled: " + error;
     return {};
@@ -190,37 +190,37 @@ std::string TWordEmbeddedDoc::FillBookmark(const std::string& name, const std::s
 
 std::string TWordEmbeddedDoc::UpdateFields()
 {
-    if (!Content_)
+    if (!content_)
         return "The document is closed.";
-    return Content_->UpdateFields();
+    return content_->UpdateFields();
 }
 
 std::vector<std::string> TWordEmbeddedDoc::BookmarkNames() const
 {
-    return Content_ ? Content_->Bookmarks() : std::vector<std::string>();
+    return content_ ? content_->Bookmarks() : std::vector<std::string>();
 }
 
 std::vector<std::string> TWordEmbeddedDoc::TakeNotices()
 {
     std::vector<std::string> notices;
-    if (Content_)
-        for (const std::string& utf8 : Content_->TakeNotices())
+    if (content_)
+        for (const std::string& utf8 : content_->TakeNotices())
             notices.push_back(PathForDisplay(utf8));
     return notices;
 }
 
 std::string TWordEmbeddedDoc::Extension() const
 {
-    return Content_ ? Content_->Extension() : std::string();
+    return content_ ? content_->Extension() : std::string();
 }
 
 std::string TWordEmbeddedDoc::Serialize(std::string& bytes)
 {
     bytes.clear();
-    if (!Content_)
+    if (!content_)
         return "The document is closed.";
-    Content_->Store(*Package_);
-    TPackageBytes written = Package_->Write();
+    content_->Store(*package_);
+    TPackageBytes written = package_->Write();
     bytes = std::move(written.Bytes);
     return written.Error;
 }
@@ -235,7 +235,7 @@ std::string TWordEmbeddedDoc::ShowDocument(const std::string& folder, const std:
         return error;
     std::string base = PlainFileName(baseName);
     if (base.empty())
-        base = BaseNameOf(Name_);
+        base = BaseNameOf(name_);
     if (base.empty())
         base = "Dokument";
     const std::string target = WithSlash(folder.empty() ? std::string(".") : folder);
@@ -249,7 +249,7 @@ std::string TWordEmbeddedDoc::ShowDocument(const std::string& folder, const std:
         if (!error.empty())
             return error;
         writtenFile = path;
-        error = Opener_ ? Opener_(path) : OpenWithDesktop(path);
+        error = opener_ ? opener_(path) : OpenWithDesktop(path);
         if (!error.empty())
             return "The document \"" + path + "\" was written but cannot be opened: " + error;
         return {};
@@ -274,11 +274,11 @@ std::string TWordEmbeddedDoc::SaveAs(const std::string& path, bool overwrite)
 
 void TWordEmbeddedDoc::Close()
 {
-    Content_.reset();
-    Package_.reset();
+    content_.reset();
+    package_.reset();
 }
 
-TWordEmbeddedApp::TWordEmbeddedApp(TFileOpener opener) : Opener_(std::move(opener)) {}
+TWordEmbeddedApp::TWordEmbeddedApp(TFileOpener opener) : opener_(std::move(opener)) {}
 
 std::string TWordEmbeddedApp::Connect(bool& attached)
 {
@@ -289,7 +289,7 @@ std::string TWordEmbeddedApp::Connect(bool& attached)
 std::unique_ptr<TWordDoc> TWordEmbeddedApp::AddDocument(const std::string& templateFile, bool visible,
                                                         std::string& error)
 {
-    return TWordEmbeddedDoc::Open(templateFile, visible, Opener_, error);
+    return TWordEmbeddedDoc::Open(templateFile, visible, opener_, error);
 }
 
 std::string TWordEmbeddedApp::UserTemplateFolder()

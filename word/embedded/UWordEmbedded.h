@@ -38,7 +38,7 @@ public:
                                            std::string& writtenFile) override;
     [[nodiscard]] std::string SaveAs(const std::string& path, bool overwrite) override;
     void Close() override;
-    bool Visible() const override { return Visible_; }
+    bool Visible() const override { return visible_; }
 
     // The finished document as file bytes.
     std::string Serialize(std::string& bytes);
@@ -46,11 +46,11 @@ public:
 private:
     TWordEmbeddedDoc(std::string name, bool visible, TFileOpener opener);
 
-    std::string Name_;
-    bool Visible_ = false;
-    TFileOpener Opener_;
-    std::unique_ptr<TWordPackage> Package_;
-    std::unique_ptr<TWordContent> Content_;
+    std::string name_;
+    bool visible_ = false;
+    TFileOpener opener_;
+    std::unique_ptr<TWordPackage> package_;
+    std::unique_ptr<TWordContent> content_;
 };
 
 class TWordEmbeddedApp final : public TWordApp {
@@ -60,15 +60,15 @@ public:
     TWordBackend Kind() const override { return TWordBackend::Embedded; }
     // Nothing runs outside the program, so the engine is always started, never attached.
     [[nodiscard]] std::string Connect(bool& attached) override;
-    bool Visible() const override { return Visible_; }
-    void Show() override { Visible_ = true; }
+    bool Visible() const override { return visible_; }
+    void Show() override { visible_ = true; }
     std::unique_ptr<TWordDoc> AddDocument(const std::string& templateFile, bool visible, std::string& error) override;
     std::string UserTemplateFolder() override;
-    void Quit() override { Visible_ = false; }
+    void Quit() override { visible_ = false; }
 
 private:
-    TFileOpener Opener_;
-    bool Visible_ = false;
+    TFileOpener opener_;
+    bool visible_ = false;
 };
 
 // The desktop's templates folder, ending with "/"; empty without a home folder.

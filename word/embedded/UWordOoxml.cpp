@@ -447,7 +447,7 @@ private:
     void UpdateSettings();
     const std::vector<TTextPiece>* FilledText(const std::string& bookmark) const;
 
-    TWordPackage* Package_ = nullptr;
+    TWordPackage* package_ = nullptr;
     std::unique_ptr<TXmlPart> ContentTypes_;
     std::unique_ptr<TXmlPart> MainRels_;
     std::unique_ptr<TXmlPart> Settings_;
@@ -508,7 +508,7 @@ void TOoxmlContent::RemoveOverride(const std::string& part)
 
 std::string TOoxmlContent::Load(TWordPackage& package)
 {
-    Package_ = &package;
+    package_ = &package;
     std::string error;
     ContentTypes_ = LoadXmlPart(package, kContentTypesPart, error);
     if (!ContentTypes_)
@@ -574,20 +574,20 @@ void TOoxmlContent::DropPart(const std::string& part, std::set<std::string>& see
 {
     if (part.empty() || !seen.insert(part).second)
         return;
-    Package_->Remove(part);
+    package_->Remove(part);
     RemoveOverride(part);
     const std::string relsPart = RelsPartOf(part);
-    if (!Package_->Contains(relsPart))
+    if (!package_->Contains(relsPart))
         return;
     std::string error;
-    if (const auto rels = LoadXmlPart(*Package_, relsPart, error))
+    if (const auto rels = LoadXmlPart(*package_, relsPart, error))
         for (pugi::xml_node rel : rels->Doc.document_element().children()) {
             const std::string target = ResolveTarget(FolderOfPart(part), rel.attribute("Target").value());
             if (std::strcmp(rel.attribute("TargetMode").value(), "External") != 0 &&
                 MacroContentTypes().count(ContentTypeOf(target)))
                 DropPart(target, seen);
         }
-    Package_->Remove(relsPart);
+    package_->Remove(relsPart);
 }
 
 std::string TOoxmlContent::LoadStories()
@@ -612,9 +612,9 @@ std::string TOoxmlContent::LoadStories()
                 parts.emplace_back(target, GroupEndnotes);
         }
     }
-    if (!SettingsPart_.empty() && Package_->Contains(SettingsPart_)) {
+    if (!SettingsPart_.empty() && package_->Contains(SettingsPart_)) {
         std::string error;
-        Settings_ = LoadXmlPart(*Package_, SettingsPart_, error);
+        Settings_ = LoadXmlPart(*package_, SettingsPart_, error);
         if (!Settings_)
             return error;
     }
@@ -624,7 +624,7 @@ std::string TOoxmlContent::LoadStories()
         if (name.empty() || !loaded.insert(name).second)
             continue;
         std::string error;
-        auto part = LoadXmlPart(*Package_, name, error);
+        auto part = LoadXmlPart(*package_, name, error);
         if (!part)
             return error;
         Stories_.push_back(std::make_unique<TStory>(std::move(part), group));
@@ -687,7 +687,7 @@ std::string TOoxmlContent::Fill(const std::string& name, const std::vector<TText
         const auto left = std::count_if(found.begin(), found.end(), other);
         found.erase(std::remove_if(found.begin(), found.end(), other), found.end());
         if (left > 0)
-            Notices_.push_back("The template has " + std::to_string(left + 1) + " bookmarks named \"" + name +
+            notices_.push_back("The template has " + std::to_string(left + 1) + " bookmarks named \"" + name +
                                "\"; only the first was filled, the others were left as they are.");
     }
     Bookmarks_.SetCause("it lay inside the bookmark \"" + name + "\", which was filled before it");
@@ -1067,7 +1067,7 @@ void TOoxmlContent::UpdateSettings()
 {
     if (!Settings_) {
         SettingsPart_ = FolderOfPart(MainPart_) + "settings.xml";
-        if (Package_->Contains(SettingsPart_))
+        if (package_->Contains(SettingsPart_))
             return;  // an unrelated part of that name: left alone
         Settings_ = std::make_unique<TXmlPart>();
         Settings_->Name = SettingsPart_;

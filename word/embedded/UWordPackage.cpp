@@ -130,22 +130,22 @@ std::unique_ptr<TWordPackage> TWordPackage::Open(std::string bytes, std::string&
         entry.Name = name;
         entry.Source = i;
         entry.MTime = (stat.valid & ZIP_STAT_MTIME) ? static_cast<std::int64_t>(stat.mtime) : 0;
-        package->Entries_.push_back(std::move(entry));
+        package->entries_.push_back(std::move(entry));
     }
-    package->Archive_ = std::move(archive);
+    package->archive_ = std::move(archive);
     return package;
 }
 
 TWordPackage::TEntry* TWordPackage::Find(const std::string& name)
 {
-    auto it = std::find_if(Entries_.begin(), Entries_.end(), [&](const TEntry& e) { return e.Name == name; });
-    return it == Entries_.end() ? nullptr : &*it;
+    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const TEntry& e) { return e.Name == name; });
+    return it == entries_.end() ? nullptr : &*it;
 }
 
 const TWordPackage::TEntry* TWordPackage::Find(const std::string& name) const
 {
-    auto it = std::find_if(Entries_.begin(), Entries_.end(), [&](const TEntry& e) { return e.Name == name; });
-    return it == Entries_.end() ? nullptr : &*it;
+    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const TEntry& e) { return e.Name == name; });
+    return it == entries_.end() ? nullptr : &*it;
 }
 
 bool TWordPackage::Contains(const std::string& name) const
@@ -156,8 +156,8 @@ bool TWordPackage::Contains(const std::string& name) const
 std::vector<std::string> TWordPackage::Names() const
 {
     std::vector<std::string> names;
-    names.reserve(Entries_.size());
-    for (const TEntry& entry : Entries_)
+    names.reserve(entries_.size());
+    for (const TEntry& entry : entries_)
         names.push_back(entry.Name);
     return names;
 }
@@ -171,16 +171,16 @@ std::uint64_t TWordPackage::Size(const std::string& name) const
         return entry->Data->size();
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(Archive_->Zip.get(), static_cast<zip_uint64_t>(entry->Source), 0, &stat) != 0)
+    if (zip_stat_index(archive_->Zip.get(), static_cast<zip_uint64_t>(entry->Source), 0, &stat) != 0)
         return 0;
     return stat.size;
 }
 
 bool TWordPackage::ChargeXml(std::uint64_t bytes) const
 {
-    if (bytes > kMaxXmlTotal - std::min(XmlCharged_, kMaxXmlTotal))
+    if (bytes > kMaxXmlTotal - std::min(xmlCharged_, kMaxXmlTotal))
         return false;
-    XmlCharged_ += bytes;
+    xmlCharged_ += bytes;
     return true;
 }
 
@@ -212,7 +212,7 @@ std::string TWordPackage::ReadInto(const std::string& name, std::string& data) c
         data = *entry->Data;
         return {};
     }
-    zip_t* zip = Archive_->Zip.get();
+    zip_t* zip = archive_->Zip.get();
     const auto index = static_cast<zip_uint64_t>(entry->Source);
     zip_stat_t stat;
     zip_stat_init(&stat);
@@ -252,21 +252,21 @@ void TWordPackage::Put(const std::string& name, std::string data)
     TEntry entry;
     entry.Name = name;
     entry.Data = std::move(data);
-    entry.MTime = Entries_.empty() ? 0 : Entries_.front().MTime;
-    Entries_.push_back(std::move(entry));
+    entry.MTime = entries_.empty() ? 0 : entries_.front().MTime;
+    entries_.push_back(std::move(entry));
 }
 
 void TWordPackage::Remove(const std::string& name)
 {
-    std::erase_if(Entries_, [&](const TEntry& e) { return e.Name == name; });
+    std::erase_if(entries_, [&](const TEntry& e) { return e.Name == name; });
 }
 
 void TWordPackage::PutFirstStored(const std::string& name, std::string data)
 {
     Put(name, std::move(data));
-    auto it = std::find_if(Entries_.begin(), Entries_.end(), [&](const TEntry& e) { return e.Name == name; });
+    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const TEntry& e) { return e.Name == name; });
     it->Stored = true;
-    std::rotate(Entries_.begin(), it, it + 1);
+    std::rotate(entries_.begin(), it, it + 1);
 }
 
 std::string TWordPackage::WriteInto(std::string& bytes) const
@@ -284,10 +284,10 @@ std::string TWordPackage::WriteInto(std::string& bytes) const
     // zip_close releases the source it wrote to; keep it for reading the bytes back.
     zip_source_keep(target.get());
 
-    for (const TEntry& entry : Entries_) {
+    for (const TEntry& entry : entries_) {
         zip_source_t* source = entry.Data
             ? zip_source_buffer(out.get(), entry.Data->data(), entry.Data->size(), 0)
-            : zip_source_zip(out.get(), Archive_->Zip.get(), static_cast<zip_uint64_t>(entry.Source), 0, 0, -1);
+            : zip_source_zip(out.get(), archive_->Zip.get(), static_cast<zip_uint64_t>(entry.Source), 0, 0, -1);
         if (!source)
             return "The document cannot be written (" + ArchiveError(out.get()) + ").";
         const zip_int64_t index = zip_file_add(out.get(), entry.Name.c_str(), source, 0);

@@ -71,9 +71,9 @@ private:
     TEntry* Find(const std::string& name);
     const TEntry* Find(const std::string& name) const;
 
-    std::unique_ptr<TArchive> Archive_;
-    std::vector<TEntry> Entries_;
-    mutable std::uint64_t XmlCharged_ = 0;
+    std::unique_ptr<TArchive> archive_;
+    std::vector<TEntry> entries_;
+    mutable std::uint64_t xmlCharged_ = 0;
 };
 
 // Whether an entry name is safe: relative, not empty, without "." or ".." parts,

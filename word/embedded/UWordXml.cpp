@@ -395,48 +395,48 @@ std::string ClearRange(pugi::xml_node start, pugi::xml_node end, const TStoryRul
 
 std::size_t TBookmarkIndex::Add(TBookmarkOccurrence occurrence)
 {
-    const std::size_t index = Occurrences_.size();
-    ByName_[occurrence.Name].push_back(index);
-    ByLowerName_[LowerAscii(occurrence.Name)].push_back(index);
-    ByMarker_[occurrence.Start.internal_object()] = index;
-    Occurrences_.push_back(std::move(occurrence));
+    const std::size_t index = occurrences_.size();
+    byName_[occurrence.Name].push_back(index);
+    byLowerName_[LowerAscii(occurrence.Name)].push_back(index);
+    byMarker_[occurrence.Start.internal_object()] = index;
+    occurrences_.push_back(std::move(occurrence));
     return index;
 }
 
 void TBookmarkIndex::SetEnd(std::size_t index, pugi::xml_node end)
 {
-    Occurrences_[index].End = end;
-    ByMarker_[end.internal_object()] = index;
+    occurrences_[index].End = end;
+    byMarker_[end.internal_object()] = index;
 }
 
 std::vector<std::size_t> TBookmarkIndex::Live(const std::vector<std::size_t>& indices) const
 {
     std::vector<std::size_t> live;
     for (std::size_t index : indices)
-        if (!Occurrences_[index].Dead)
+        if (!occurrences_[index].Dead)
             live.push_back(index);
     return live;
 }
 
 std::vector<std::size_t> TBookmarkIndex::Find(const std::string& name) const
 {
-    auto it = ByName_.find(name);
-    return it == ByName_.end() ? std::vector<std::size_t>() : Live(it->second);
+    auto it = byName_.find(name);
+    return it == byName_.end() ? std::vector<std::size_t>() : Live(it->second);
 }
 
 std::vector<std::size_t> TBookmarkIndex::FindIgnoringCase(const std::string& name) const
 {
-    if (auto it = ByName_.find(name); it != ByName_.end())
+    if (auto it = byName_.find(name); it != byName_.end())
         return Live(it->second);
-    auto lower = ByLowerName_.find(LowerAscii(name));
-    return lower == ByLowerName_.end() ? std::vector<std::size_t>() : Live(lower->second);
+    auto lower = byLowerName_.find(LowerAscii(name));
+    return lower == byLowerName_.end() ? std::vector<std::size_t>() : Live(lower->second);
 }
 
 std::string TBookmarkIndex::FillEach(const std::vector<std::size_t>& found,
                                      const std::function<std::string(std::size_t index)>& fill)
 {
     for (std::size_t index : found) {
-        if (Occurrences_[index].Dead)
+        if (occurrences_[index].Dead)
             continue;
         const std::string error = fill(index);
         if (!error.empty())
@@ -448,7 +448,7 @@ std::string TBookmarkIndex::FillEach(const std::vector<std::size_t>& found,
 std::vector<std::string> TBookmarkIndex::Names() const
 {
     std::vector<const TBookmarkOccurrence*> ordered;
-    for (const TBookmarkOccurrence& occurrence : Occurrences_)
+    for (const TBookmarkOccurrence& occurrence : occurrences_)
         if (!occurrence.Dead)
             ordered.push_back(&occurrence);
     std::stable_sort(ordered.begin(), ordered.end(),
@@ -463,38 +463,38 @@ std::vector<std::string> TBookmarkIndex::Names() const
 
 void TBookmarkIndex::Forget(pugi::xml_node marker)
 {
-    auto it = ByMarker_.find(marker.internal_object());
-    if (it == ByMarker_.end())
+    auto it = byMarker_.find(marker.internal_object());
+    if (it == byMarker_.end())
         return;
-    Occurrences_[it->second].Dead = true;
-    Occurrences_[it->second].RemovedBy = Cause_;
-    ByMarker_.erase(it);
+    occurrences_[it->second].Dead = true;
+    occurrences_[it->second].RemovedBy = cause_;
+    byMarker_.erase(it);
 }
 
 std::string TBookmarkIndex::RemovalCause(const std::string& name) const
 {
     const std::vector<std::size_t>* indices = nullptr;
-    if (auto exact = ByName_.find(name); exact != ByName_.end())
+    if (auto exact = byName_.find(name); exact != byName_.end())
         indices = &exact->second;
-    else if (auto other = ByLowerName_.find(LowerAscii(name)); other != ByLowerName_.end())
+    else if (auto other = byLowerName_.find(LowerAscii(name)); other != byLowerName_.end())
         indices = &other->second;
     if (indices)
         for (std::size_t index : *indices)
-            if (Occurrences_[index].Dead)
-                return Occurrences_[index].RemovedBy.empty() ? "it was removed" : Occurrences_[index].RemovedBy;
+            if (occurrences_[index].Dead)
+                return occurrences_[index].RemovedBy.empty() ? "it was removed" : occurrences_[index].RemovedBy;
     return {};
 }
 
 void TRangePairing::Open(const TBookmarkOccurrence& occurrence, const std::string& key)
 {
-    Open_[key].push_back(Index_.Add(occurrence));
+    open_[key].push_back(index_.Add(occurrence));
 }
 
 void TRangePairing::Close(pugi::xml_node end, const std::string& key)
 {
-    auto it = Open_.find(key);
-    if (it == Open_.end() || it->second.empty())
+    auto it = open_.find(key);
+    if (it == open_.end() || it->second.empty())
         return;
-    Index_.SetEnd(it->second.back(), end);
+    index_.SetEnd(it->second.back(), end);
     it->second.pop_back();
 }

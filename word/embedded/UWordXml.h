@@ -129,7 +129,7 @@ public:
     std::size_t Add(TBookmarkOccurrence occurrence);
     // Gives a range its end marker, once found or made.
     void SetEnd(std::size_t index, pugi::xml_node end);
-    TBookmarkOccurrence& operator[](std::size_t index) { return Occurrences_[index]; }
+    TBookmarkOccurrence& operator[](std::size_t index) { return occurrences_[index]; }
 
     // The live occurrences of the name, in the order added.
     std::vector<std::size_t> Find(const std::string& name) const;
@@ -146,7 +146,7 @@ public:
     // Retires the occurrence whose start or end marker is destroyed, with the cause set last.
     void Forget(pugi::xml_node marker);
     // What the edits from now on are (for the log of a bookmark they destroy).
-    void SetCause(std::string cause) { Cause_ = std::move(cause); }
+    void SetCause(std::string cause) { cause_ = std::move(cause); }
     // What destroyed the bookmark of this name (as FindIgnoringCase finds it); empty when
     // no occurrence of it was destroyed.
     std::string RemovalCause(const std::string& name) const;
@@ -159,25 +159,25 @@ public:
 private:
     std::vector<std::size_t> Live(const std::vector<std::size_t>& indices) const;
 
-    std::vector<TBookmarkOccurrence> Occurrences_;
-    std::unordered_map<std::string, std::vector<std::size_t>> ByName_;
-    std::unordered_map<std::string, std::vector<std::size_t>> ByLowerName_;
-    std::unordered_map<const void*, std::size_t> ByMarker_;
-    std::string Cause_;
+    std::vector<TBookmarkOccurrence> occurrences_;
+    std::unordered_map<std::string, std::vector<std::size_t>> byName_;
+    std::unordered_map<std::string, std::vector<std::size_t>> byLowerName_;
+    std::unordered_map<const void*, std::size_t> byMarker_;
+    std::string cause_;
 };
 
 // Pairs the ends of one story's bookmark ranges with their starts by a key (a name, an
 // id): an end closes the range last opened under its key; an end without one is ignored.
 class TRangePairing {
 public:
-    explicit TRangePairing(TBookmarkIndex& index) : Index_(index) {}
+    explicit TRangePairing(TBookmarkIndex& index) : index_(index) {}
     // Adds the occurrence to the index as a range open under key.
     void Open(const TBookmarkOccurrence& occurrence, const std::string& key);
     void Close(pugi::xml_node end, const std::string& key);
 
 private:
-    TBookmarkIndex& Index_;
-    std::unordered_map<std::string, std::vector<std::size_t>> Open_;
+    TBookmarkIndex& index_;
+    std::unordered_map<std::string, std::vector<std::size_t>> open_;
 };
 
 // The editable stories of one opened file: bookmarks and fields. Names are UTF-8.
@@ -196,8 +196,8 @@ public:
     // What destroyed a bookmark that no longer exists; empty when it never did.
     virtual std::string RemovalCause(const std::string& name) const = 0;
     // The notes for the log gathered since the last call (UTF-8).
-    std::vector<std::string> TakeNotices() { return std::exchange(Notices_, {}); }
+    std::vector<std::string> TakeNotices() { return std::exchange(notices_, {}); }
 
 protected:
-    std::vector<std::string> Notices_;
+    std::vector<std::string> notices_;
 };

@@ -46,7 +46,7 @@ public:
 
     [[nodiscard]] std::string Start(const std::vector<std::string>& arguments)
     {
-        std::lock_guard<std::mutex> lock(Mutex_);
+        std::lock_guard<std::mutex> lock(mutex_);
         std::vector<std::string> environment;
         for (char** entry = environ; entry && *entry; ++entry)
             // This variable belongs to the program's own UNO runtime, not to the office's.
@@ -86,24 +86,24 @@ public:
         if (failed != 0)
             return OfficeText("StartFailedMsg", "LibreOffice cannot be started (\"%s\"): %s.",
                               {PathForDisplay(arguments.front()), std::strerror(failed)});
-        Pid_ = pid;
-        Reaped_ = false;
+        pid_ = pid;
+        reaped_ = false;
         return {};
     }
 
-    pid_t Pid() const { return Pid_; }
+    pid_t Pid() const { return pid_; }
 
     // Whether the launcher still runs; reaps it when it has ended. Any thread may ask.
     bool Running()
     {
-        std::lock_guard<std::mutex> lock(Mutex_);
-        if (Pid_ <= 0 || Reaped_)
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (pid_ <= 0 || reaped_)
             return false;
         int status = 0;
-        const pid_t done = ::waitpid(Pid_, &status, WNOHANG);
-        if (done == Pid_ || (done < 0 && errno == ECHILD)) {
-            Reaped_ = true;
-            Status_ = status;
+        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_ || (done < 0 && errno == ECHILD)) {
+            reaped_ = true;
+            status_ = status;
             return false;
         }
         return true;
@@ -112,8 +112,8 @@ public:
     // The exit status of a launcher that ended by itself; -1 for a signal.
     int ExitStatus()
     {
-        std::lock_guard<std::mutex> lock(Mutex_);
-        return WIFEXITED(Status_) ? WEXITSTATUS(Status_) : -1;
+        std::lock_guard<std::mutex> lock(mutex_);
+        return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
     }
 
     bool WaitForExit(std::chrono::milliseconds limit)
@@ -132,15 +132,15 @@ public:
     void Kill()
     {
         if (Running())
-            ::kill(-Pid_, SIGKILL);
+            ::kill(-pid_, SIGKILL);
         WaitForExit(std::chrono::seconds(kShutdownSeconds));
     }
 
 private:
-    std::mutex Mutex_;
-    pid_t Pid_ = 0;
-    bool Reaped_ = true;
-    int Status_ = 0;
+    std::mutex mutex_;
+    pid_t pid_ = 0;
+    bool reaped_ = true;
+    int status_ = 0;
 };
 
 // What the user's processes say of the office that listens on a pipe (read off /proc):
@@ -165,68 +165,68 @@ void ReapOrphans();
 // Runs an action on its own thread when a deadline passes before it is disarmed.
 class TWatchdog {
 public:
-    explicit TWatchdog(std::function<void()> expire) : Expire_(std::move(expire)) {}
+    explicit TWatchdog(std::function<void()> expire) : expire_(std::move(expire)) {}
     TWatchdog(const TWatchdog&) = delete;
     TWatchdog& operator=(const TWatchdog&) = delete;
     ~TWatchdog()
     {
         {
-            std::lock_guard<std::mutex> lock(Mutex_);
-            Stop_ = true;
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
         }
-        Wake_.notify_all();
-        if (Thread_.joinable())
-            Thread_.join();
+        wake_.notify_all();
+        if (thread_.joinable())
+            thread_.join();
     }
 
     void Arm(std::chrono::milliseconds limit)
     {
-        std::lock_guard<std::mutex> lock(Mutex_);
-        if (!Thread_.joinable())
-            Thread_ = std::thread([this] { Run(); });
-        Deadline_ = TClock::now() + limit;
-        Armed_ = true;
-        Expired_ = false;
-        Wake_.notify_all();
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!thread_.joinable())
+            thread_ = std::thread([this] { Run(); });
+        deadline_ = TClock::now() + limit;
+        armed_ = true;
+        expired_ = false;
+        wake_.notify_all();
     }
 
     // Whether the deadline had passed.
     bool Disarm()
     {
-        std::lock_guard<std::mutex> lock(Mutex_);
-        Armed_ = false;
-        Wake_.notify_all();
-        return Expired_;
+        std::lock_guard<std::mutex> lock(mutex_);
+        armed_ = false;
+        wake_.notify_all();
+        return expired_;
     }
 
 private:
     void Run()
     {
-        std::unique_lock<std::mutex> lock(Mutex_);
-        while (!Stop_) {
-            if (!Armed_) {
-                Wake_.wait(lock);
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!stop_) {
+            if (!armed_) {
+                wake_.wait(lock);
                 continue;
             }
-            if (Wake_.wait_until(lock, Deadline_) == std::cv_status::timeout && Armed_ && !Stop_ &&
-                TClock::now() >= Deadline_) {
-                Armed_ = false;
-                Expired_ = true;
+            if (wake_.wait_until(lock, deadline_) == std::cv_status::timeout && armed_ && !stop_ &&
+                TClock::now() >= deadline_) {
+                armed_ = false;
+                expired_ = true;
                 lock.unlock();
-                Expire_();
+                expire_();
                 lock.lock();
             }
         }
     }
 
-    std::function<void()> Expire_;
-    std::mutex Mutex_;
-    std::condition_variable Wake_;
-    std::thread Thread_;
-    TClock::time_point Deadline_{};
-    bool Armed_ = false;
-    bool Expired_ = false;
-    bool Stop_ = false;
+    std::function<void()> expire_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::thread thread_;
+    TClock::time_point deadline_{};
+    bool armed_ = false;
+    bool expired_ = false;
+    bool stop_ = false;
 };
 
 }  // namespace lo

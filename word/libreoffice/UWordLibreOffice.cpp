@@ -481,10 +481,10 @@ class TWordLibreOfficeDoc final : public TWordDoc {
 public:
     TWordLibreOfficeDoc(std::shared_ptr<TSession> session, Reference<css::uno::XInterface> model,
                         std::string templateFile, bool visible)
-        : Session_(std::move(session))
+        : session_(std::move(session))
         , Model_(std::move(model))
         , Template_(std::move(templateFile))
-        , Visible_(visible)
+        , visible_(visible)
     {
     }
 
@@ -492,7 +492,7 @@ public:
     // stays with the user.
     ~TWordLibreOfficeDoc() override
     {
-        if (!Visible_)
+        if (!visible_)
             Close();
     }
 
@@ -503,13 +503,13 @@ public:
     std::string ShowDocument(const std::string& folder, const std::string& baseName, std::string& writtenFile) override;
     std::string SaveAs(const std::string& path, bool overwrite) override;
     void Close() override;
-    bool Visible() const override { return Visible_; }
+    bool Visible() const override { return visible_; }
 
 private:
-    std::shared_ptr<TSession> Session_;
+    std::shared_ptr<TSession> session_;
     Reference<css::uno::XInterface> Model_;
     std::string Template_;
-    bool Visible_ = false;
+    bool visible_ = false;
 };
 
 std::string TWordLibreOfficeDoc::FillBookmark(const std::string& name, const std::string& text)
@@ -518,7 +518,7 @@ std::string TWordLibreOfficeDoc::FillBookmark(const std::string& name, const std
         return DocumentClosedText();
     bool missing = false, unnamedFields = false;
     const std::vector<TTextPiece> pieces = SplitAnswer(text);
-    const std::string error = Session_->Call(Session_->Options.CallSeconds, [&] {
+    const std::string error = session_->Call(session_->Options.CallSeconds, [&] {
         Reference<css::text::XBookmarksSupplier> supplier(Model_, UNO_QUERY_THROW);
         Reference<css::text::XTextContent> bookmark = FindBookmark(supplier->getBookmarks(), FromText(name));
         if (!bookmark.is()) {
@@ -567,7 +567,7 @@ std::string TWordLibreOfficeDoc::UpdateFields()
 {
     if (!Model_.is())
         return DocumentClosedText();
-    const std::string error = Session_->Call(Session_->Options.CallSeconds, [&] {
+    const std::string error = session_->Call(session_->Options.CallSeconds, [&] {
         Reference<css::text::XTextFieldsSupplier> fields(Model_, UNO_QUERY_THROW);
         Reference<css::util::XRefreshable>(fields->getTextFields(), UNO_QUERY_THROW)->refresh();
         return std::string();
@@ -582,7 +582,7 @@ std::vector<std::string> TWordLibreOfficeDoc::BookmarkNames() const
         return names;
     std::vector<OUString> found;
     // An office that does not answer has no bookmarks to offer.
-    std::ignore = Session_->Call(Session_->Options.CallSeconds, [&] {
+    std::ignore = session_->Call(session_->Options.CallSeconds, [&] {
         found = BookmarksInReadingOrder(Model_);
         return std::string();
     });
@@ -597,19 +597,19 @@ std::string TWordLibreOfficeDoc::ShowDocument(const std::string&, const std::str
     writtenFile.clear();
     if (!Model_.is())
         return DocumentClosedText();
-    if (Session_->Headless)
-        return Session_->Process
+    if (session_->Headless)
+        return session_->Process
             ? OfficeText("NoDisplayMsg",
                          "LibreOffice runs without a window here (no display): the document cannot be shown.")
             : WindowlessOfficeText();
-    const std::string error = Session_->Call(Session_->Options.CallSeconds, [&] {
+    const std::string error = session_->Call(session_->Options.CallSeconds, [&] {
         BringToFront(Model_);
         return std::string();
     });
     if (!error.empty())
         return OfficeText("ShowMsg", "The document cannot be shown: %s", {error});
-    Visible_ = true;
-    Session_->MarkShown(Model_);
+    visible_ = true;
+    session_->MarkShown(Model_);
     return {};
 }
 
@@ -624,7 +624,7 @@ std::string TWordLibreOfficeDoc::SaveAs(const std::string& path, bool overwrite)
                           {PathForDisplay(path), PathForDisplay(LowerExtension(path))});
     if (!overwrite && FileExists(path))
         return OfficeText("ExistsMsg", "The document \"%s\" exists already.", {PathForDisplay(path)});
-    const std::string error = Session_->Call(Session_->Options.LoadSeconds, [&] {
+    const std::string error = session_->Call(session_->Options.LoadSeconds, [&] {
         const Sequence<css::beans::PropertyValue> arguments = Properties({
             Property("FilterName", Value(OUString::createFromAscii(filter.c_str()))),
             Property("Overwrite", Value(overwrite)),
@@ -643,11 +643,11 @@ void TWordLibreOfficeDoc::Close()
         return;
     const Reference<css::uno::XInterface> model = Model_;
     Model_.clear();
-    Session_->Forget(model);
-    if (Session_->Lost)
+    session_->Forget(model);
+    if (session_->Lost)
         return;
     // A document that cannot be closed went with its office.
-    std::ignore = Session_->Call(Session_->Options.CallSeconds, [&] {
+    std::ignore = session_->Call(session_->Options.CallSeconds, [&] {
         Reference<css::util::XCloseable> closeable(model, UNO_QUERY);
         if (closeable.is())
             closeable->close(true);
@@ -671,60 +671,60 @@ bool LibreOfficeInstalled()
     return ::access(DefaultProgram().c_str(), X_OK) == 0;
 }
 
-TWordLibreOfficeApp::TWordLibreOfficeApp(TLibreOfficeOptions options) : Options_(std::move(options))
+TWordLibreOfficeApp::TWordLibreOfficeApp(TLibreOfficeOptions options) : options_(std::move(options))
 {
-    if (Options_.Program.empty())
-        Options_.Program = DefaultProgram();
-    if (Options_.Pipe.empty())
-        Options_.Pipe = LibreOfficePipeName();
+    if (options_.Program.empty())
+        options_.Program = DefaultProgram();
+    if (options_.Pipe.empty())
+        options_.Pipe = LibreOfficePipeName();
 }
 
 TWordLibreOfficeApp::~TWordLibreOfficeApp()
 {
-    if (!Session_ || !Session_->Owned())
+    if (!session_ || !session_->Owned())
         return;
     // An office nobody sees goes with the object that started it. One that showed
     // documents goes with the program's last connection to it, unless it still holds
     // something of the user's (Shutdown looks).
-    const bool unseen = Session_->Headless || !Session_->AnyShown;
-    const bool lastConnection = Session_.use_count() == 1;
-    if ((Started_ && unseen) || lastConnection)
-        Session_->Shutdown(this);
+    const bool unseen = session_->Headless || !session_->AnyShown;
+    const bool lastConnection = session_.use_count() == 1;
+    if ((started_ && unseen) || lastConnection)
+        session_->Shutdown(this);
 }
 
 void TWordLibreOfficeApp::Release()
 {
-    if (!Session_)
+    if (!session_)
         return;
     // An office that went away: what is left of one started here that nobody sees is
     // ended; one with the user's windows is left to the user.
-    if (Started_ && Session_->Lost && Session_->Process && (Session_->Headless || !Session_->AnyShown))
-        Session_->Process->Kill();
-    Session_.reset();
-    Started_ = false;
+    if (started_ && session_->Lost && session_->Process && (session_->Headless || !session_->AnyShown))
+        session_->Process->Kill();
+    session_.reset();
+    started_ = false;
 }
 
 std::string TWordLibreOfficeApp::Connect(bool& attached)
 {
     attached = false;
     ReapOrphans();
-    if (Session_ && Session_->Alive()) {
+    if (session_ && session_->Alive()) {
         attached = true;
         return {};
     }
     Release();
-    if (std::shared_ptr<TSession> shared = SessionOf(Options_.Pipe); shared && shared->Alive()) {
-        Session_ = shared;
+    if (std::shared_ptr<TSession> shared = SessionOf(options_.Pipe); shared && shared->Alive()) {
+        session_ = shared;
         attached = true;
         return {};
     }
-    auto session = std::make_shared<TSession>(Options_);
+    auto session = std::make_shared<TSession>(options_);
     std::string error;
-    switch (session->Attach(Options_.Pipe, Options_.CallSeconds, error)) {
+    switch (session->Attach(options_.Pipe, options_.CallSeconds, error)) {
     case TSession::TAttach::Attached:
-        session->Headless = FindOfficeOnPipe(Options_.Pipe).Headless;
-        Session_ = session;
-        Register(Options_.Pipe, session);
+        session->Headless = FindOfficeOnPipe(options_.Pipe).Headless;
+        session_ = session;
+        Register(options_.Pipe, session);
         attached = true;
         return {};
     case TSession::TAttach::Failed:
@@ -738,39 +738,39 @@ std::string TWordLibreOfficeApp::Connect(bool& attached)
     error = StartOffice();
     if (!error.empty())
         return error;
-    Register(Options_.Pipe, Session_);
-    Started_ = Session_->Process != nullptr;
-    attached = !Started_;  // handed over to the office the user runs
+    Register(options_.Pipe, session_);
+    started_ = session_->Process != nullptr;
+    attached = !started_;  // handed over to the office the user runs
     return {};
 }
 
 std::string TWordLibreOfficeApp::StartOffice()
 {
-    if (::access(Options_.Program.c_str(), X_OK) != 0)
+    if (::access(options_.Program.c_str(), X_OK) != 0)
         return OfficeText("NotInstalledMsg",
                           "LibreOffice is not installed (\"%s\" is missing): install LibreOffice Writer.",
-                          {PathForDisplay(Options_.Program)});
-    auto session = std::make_shared<TSession>(Options_);
-    session->Headless = Options_.Headless || !HasDisplay();
-    std::vector<std::string> arguments = {Options_.Program};
-    if (!Options_.UserInstallation.empty())
-        arguments.push_back("-env:UserInstallation=" + ToUtf8(FileUrl(Options_.UserInstallation)));
+                          {PathForDisplay(options_.Program)});
+    auto session = std::make_shared<TSession>(options_);
+    session->Headless = options_.Headless || !HasDisplay();
+    std::vector<std::string> arguments = {options_.Program};
+    if (!options_.UserInstallation.empty())
+        arguments.push_back("-env:UserInstallation=" + ToUtf8(FileUrl(options_.UserInstallation)));
     arguments.insert(arguments.end(), {"--nologo", "--norestore"});
     // Without a window of its own: a document appears only when it is loaded visible.
     arguments.push_back(session->Headless ? "--headless" : "--invisible");
-    arguments.push_back("--accept=pipe,name=" + Options_.Pipe + ";urp;StarOffice.ComponentContext");
+    arguments.push_back("--accept=pipe,name=" + options_.Pipe + ";urp;StarOffice.ComponentContext");
     auto process = std::make_shared<TOfficeProcess>();
     std::string error = process->Start(arguments);
     if (!error.empty())
         return error;
 
-    const auto deadline = TClock::now() + std::chrono::seconds(Options_.StartSeconds);
+    const auto deadline = TClock::now() + std::chrono::seconds(options_.StartSeconds);
     bool handedOver = false;
     std::string lastError;
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::seconds>(deadline - TClock::now()).count();
         const TSession::TAttach result = session->Attach(
-            Options_.Pipe, static_cast<int>(std::clamp<long long>(left, 1, Options_.CallSeconds)), error);
+            options_.Pipe, static_cast<int>(std::clamp<long long>(left, 1, options_.CallSeconds)), error);
         if (result == TSession::TAttach::Attached)
             break;
         // An office still starting up may take a connection and drop it again.
@@ -787,28 +787,28 @@ std::string TWordLibreOfficeApp::StartOffice()
         if (TClock::now() >= deadline) {
             process->Kill();
             return OfficeText("StartTimeoutMsg", "LibreOffice did not answer within %s seconds of its start%s.",
-                              {std::to_string(Options_.StartSeconds), lastError.empty() ? "" : " (" + lastError + ")"});
+                              {std::to_string(options_.StartSeconds), lastError.empty() ? "" : " (" + lastError + ")"});
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     if (!handedOver && process->Running())
         session->Process = process;
     else
-        session->Headless = FindOfficeOnPipe(Options_.Pipe).Headless;
-    Session_ = session;
+        session->Headless = FindOfficeOnPipe(options_.Pipe).Headless;
+    session_ = session;
     return {};
 }
 
 bool TWordLibreOfficeApp::Visible() const
 {
-    if (Session_ && !Session_->Process)
-        return !Session_->Headless;  // an office of someone else's, as it was started
-    return WantVisible_ && !(Session_ && Session_->Headless);
+    if (session_ && !session_->Process)
+        return !session_->Headless;  // an office of someone else's, as it was started
+    return wantVisible_ && !(session_ && session_->Headless);
 }
 
 void TWordLibreOfficeApp::Show()
 {
-    WantVisible_ = true;
+    wantVisible_ = true;
 }
 
 std::unique_ptr<TWordDoc> TWordLibreOfficeApp::AddDocument(const std::string& templateFile, bool visible,
@@ -836,21 +836,21 @@ std::unique_ptr<TWordDoc> TWordLibreOfficeApp::AddDocument(const std::string& te
         error = TemplateUnusableText(file, ProtectedTemplateReason());
         return nullptr;
     }
-    if (!Session_ || Session_->Lost) {
+    if (!session_ || session_->Lost) {
         bool attached = false;
         error = Connect(attached);
         if (!error.empty())
             return nullptr;
     }
-    if (visible && Session_->Headless && !Session_->Process && HasDisplay()) {
+    if (visible && session_->Headless && !session_->Process && HasDisplay()) {
         error = ReplaceWindowlessOffice();
         if (!error.empty())
             return nullptr;
     }
     Reference<css::uno::XInterface> model;
     bool textDocument = true;
-    std::shared_ptr<TSession> session = Session_;
-    error = session->Call(Options_.LoadSeconds, [&] {
+    std::shared_ptr<TSession> session = session_;
+    error = session->Call(options_.LoadSeconds, [&] {
         // A new untitled document from the template, and no macro of it runs.
         const Sequence<css::beans::PropertyValue> arguments = Properties({
             Property("AsTemplate", Value(true)),
@@ -897,10 +897,10 @@ std::unique_ptr<TWordDoc> TWordLibreOfficeApp::AddDocument(const std::string& te
 
 std::string TWordLibreOfficeApp::ReplaceWindowlessOffice()
 {
-    const TOfficeOnPipe office = FindOfficeOnPipe(Options_.Pipe);
-    std::shared_ptr<TSession> session = Session_;
+    const TOfficeOnPipe office = FindOfficeOnPipe(options_.Pipe);
+    std::shared_ptr<TSession> session = session_;
     bool idle = false;
-    std::string error = session->Call(Options_.CallSeconds, [&] {
+    std::string error = session->Call(options_.CallSeconds, [&] {
         const Reference<css::container::XEnumerationAccess> components = session->Desktop->getComponents();
         idle = !components.is() || !components->createEnumeration()->hasMoreElements();
         return std::string();
@@ -910,13 +910,13 @@ std::string TWordLibreOfficeApp::ReplaceWindowlessOffice()
     if (!idle || office.OwnedByTavix)
         return WindowlessOfficeText();
     // It may go before it answers: what counts is that it goes.
-    std::ignore = session->Call(Options_.CallSeconds, [&] {
+    std::ignore = session->Call(options_.CallSeconds, [&] {
         session->Desktop->terminate();
         return std::string();
     });
     Release();
     const auto deadline = TClock::now() + std::chrono::seconds(kShutdownSeconds);
-    while (FindOfficeOnPipe(Options_.Pipe).Pid != 0) {
+    while (FindOfficeOnPipe(options_.Pipe).Pid != 0) {
         if (TClock::now() >= deadline)
             return WindowlessOfficeText();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -927,14 +927,14 @@ std::string TWordLibreOfficeApp::ReplaceWindowlessOffice()
 
 std::string TWordLibreOfficeApp::UserTemplateFolder()
 {
-    if (!Session_ || Session_->Lost) {
+    if (!session_ || session_->Lost) {
         bool attached = false;
         if (!Connect(attached).empty())
             return {};
     }
     std::string folder;
-    std::shared_ptr<TSession> session = Session_;
-    const std::string error = session->Call(Options_.CallSeconds, [&] {
+    std::shared_ptr<TSession> session = session_;
+    const std::string error = session->Call(options_.CallSeconds, [&] {
         Reference<css::beans::XPropertySet> paths(session->Context->getServiceManager()->createInstanceWithContext(
                                                       "com.sun.star.util.PathSettings", session->Context),
                                                   UNO_QUERY_THROW);
@@ -953,13 +953,13 @@ std::string TWordLibreOfficeApp::UserTemplateFolder()
 
 void TWordLibreOfficeApp::Quit()
 {
-    if (Session_ && Started_ && Session_->Owned())
-        Session_->Shutdown(this);
+    if (session_ && started_ && session_->Owned())
+        session_->Shutdown(this);
     Release();
-    WantVisible_ = false;
+    wantVisible_ = false;
 }
 
 int TWordLibreOfficeApp::StartedProcessGroup() const
 {
-    return Session_ && Started_ && Session_->Owned() ? static_cast<int>(Session_->Process->Pid()) : 0;
+    return session_ && started_ && session_->Owned() ? static_cast<int>(session_->Process->Pid()) : 0;
 }

@@ -70,10 +70,10 @@ private:
     // Lets go of the connection (shared with the other objects on the same office).
     void Release();
 
-    TLibreOfficeOptions Options_;
-    bool WantVisible_ = false;
-    bool Started_ = false;  // this object started the session's office
-    std::shared_ptr<TSession> Session_;
+    TLibreOfficeOptions options_;
+    bool wantVisible_ = false;
+    bool started_ = false;  // this object started the session's office
+    std::shared_ptr<TSession> session_;
 };
 
 // Whether the LibreOffice launcher of the installation this program was built against
