@@ -66,8 +66,8 @@ private:
 
     TWordPackage();
     // Read and Write: the error text, empty on success.
-    std::string ReadInto(const std::string& name, std::string& data) const;
-    std::string WriteInto(std::string& bytes) const;
+    [[nodiscard]] std::string ReadInto(const std::string& name, std::string& data) const;
+    [[nodiscard]] std::string WriteInto(std::string& bytes) const;
     TEntry* Find(const std::string& name);
     const TEntry* Find(const std::string& name) const;
 
